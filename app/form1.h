@@ -1,0 +1,171 @@
+// Form1: the clock window. All of the clock's state and behaviour lives here; the
+// host (FormsRuntime) only carries out effects and raises events.
+//
+// The code is split by what it does:
+//   form1_face.cpp      the tick, the face, the hands and readout, colours by hour
+//   form1_window.cpp    start-up and settings, shut-down, mouse, always in front
+//   form1_commands.cpp  layout, the menu, colour, size, reset, readout and About
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "forms_runtime.h"
+#include "module1.h"
+
+namespace torven {
+
+// The form-level variables, under the names the rest of the code uses. Positions
+// are twips; dial positions are minute marks (a sixtieth of the dial, 0 at twelve,
+// growing clockwise). Integer fields are 32-bit so that very large windows cannot
+// overflow; every value a 16-bit field could hold is computed exactly the same.
+struct FormVariables {
+    std::int32_t centerX = 0;  // face centre, client coordinates
+    std::int32_t centerY = 0;
+    std::int32_t radius = 0;  // hour marks stand on it; hand lengths are fractions of it
+    double PI = 0;            // 3.1415926535898, set at start-up
+    float minutePos = 0;      // minute + second / 60
+    float hourPos = 0;        // hour * 5 + minute / 12; 0 to just under 120
+    std::int32_t secondPos = 0;
+    float prevMinutePos = 0;  // where the hands were last drawn (erased next)
+    float prevHourPos = 0;
+    std::int32_t prevSecondPos = 0;
+    Module1::RECT windowRect;  // pixels; scratch for the window services
+    std::int32_t dragX = 0;    // pointer at the left press that starts a drag
+    std::int32_t dragY = 0;
+    Color bgColor = 0;
+    Color frameColor = 0;
+    Color handColor = 0;
+    float markIndex = 0;  // loop counter of the mark loops
+    std::int32_t markHalfSize = 0;
+};
+
+// The colour picker, with the two members the colour commands use.
+struct CommonDialog {
+    bool CancelError = false;
+    Color Color = 0;
+};
+
+class Form1 final : public FormEvents, private FormVariables {
+public:
+    static constexpr std::string_view kAppName = "TORVEN";
+    static constexpr std::string_view kSection = "Startup";
+    static constexpr int kTimerInterval = 100;  // ms
+
+    explicit Form1(FormsRuntime& runtime);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // Events raised by the host.
+    void Load() override { Form_Load(); }
+    void Resize() override { Form_Resize(); }
+    void Unload() override;
+    bool Loaded() const override { return loaded_; }
+    void MouseDown(int button, int shift, float x, float y) override;
+    void MouseMove(int buttons, int shift, float x, float y) override;
+    void MouseUp(int button, int shift, float x, float y) override;
+    void Timer() override { Timer1_Timer(); }
+    int TimerInterval() const override { return kTimerInterval; }
+    std::span<const Label> Labels() const override { return labels_; }
+
+    // The form's state, for reading.
+    const FormVariables& Variables() const { return *this; }
+    const Label& Label1() const { return labels_[kLabel1]; }
+    const Label& Label2() const { return labels_[kLabel2]; }
+    std::span<const MenuItem> Menu() const { return menu_; }
+    bool Checked(std::string_view menuName) const;
+    Color BackColor() const { return backColor_; }
+    int DrawWidth() const { return drawWidth_; }
+
+    // Event procedures.
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload(int& Cancel);
+    void Form_MouseDown(int Button, int Shift, float X, float Y);
+    void Form_MouseMove(int Button, int Shift, float X, float Y);
+    void Label1_MouseDown(int Button, int Shift, float X, float Y);
+    void Label2_MouseDown(int Button, int Shift, float X, float Y);
+    void Timer1_Timer();
+
+    // Menu commands.
+    void mnuTopmost_Click();
+    void anadigi_Click();
+    void henka_Click();
+    void ookiku2_Click();
+    void ookiku_Click();
+    void tiisaku_Click();
+    void tiisaku2_Click();
+    void iro_Click();
+    void iro2_Click();
+    void iro3_Click();
+    void moto_Click();
+    void ver_Click();
+    void mnuExit_Click();
+
+    // Runs the click procedure of menu entry `index` (as a pick in the popup would).
+    void Click(int index);
+
+private:
+    using Command = void (Form1::*)();
+    struct MenuDesign {
+        std::string_view name;
+        std::string_view caption;
+        bool checked;
+        Command click;  // nullptr for separators
+    };
+    static const std::array<MenuDesign, 16> kMenuDesign;
+    static constexpr int kLabel2 = 0;  // creation order: Label2 before Label1,
+    static constexpr int kLabel1 = 1;  // so Label1 paints (and is hit) on top
+
+    void DRAWHANDS();
+    void TIMECOLORS();
+    void MOJISYOKU();
+
+    // Form properties.
+    void Cls();
+    void SetBackColor(Color color);
+    void SetDrawWidth(int width) { drawWidth_ = width; }
+    void Line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, Color color);
+    void LineBox(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, Color color);
+    void Circle(std::int32_t x, std::int32_t y, std::int32_t r, Color color);
+    void Arc(std::int32_t x, std::int32_t y, std::int32_t r, Color color, float start, float end,
+             float aspect);
+    void DrawHand(float position, double lengthFactor, int width, Color color);
+    void PopupMenu();
+
+    // Label properties: each assignment that changes something asks for a repaint.
+    void SetLabelPosition(int index, float left, float top);
+    void SetLabelCaption(int index, std::string_view caption);
+    void SetLabelForeColor(int index, Color color);
+    void SetLabelVisible(int index, bool visible);
+
+    MenuItem& Item(std::string_view name);
+    MenuItem& mnuTopmost() { return menu_[0]; }
+    MenuItem& anadigi() { return menu_[1]; }
+    MenuItem& henka() { return menu_[2]; }
+
+    void ResizeBy(bool grow, double factor);
+    bool PickColor(Color& into);
+    void ReadSettings();
+    void BringOnScreen();
+
+    // The mouse routing of the forms runtime: a press goes to the visible label under
+    // the pointer (Label1 first) or to the form, and the object pressed keeps the
+    // mouse until every button is up.
+    enum class Target { kForm, kLabel1, kLabel2 };
+    Target HitTest(float x, float y) const;
+
+    FormsRuntime& rt_;
+    std::array<Label, 2> labels_;
+    std::array<MenuItem, 16> menu_;
+    CommonDialog CommonDialog1;
+    Color backColor_ = 0x00F0F0F0;
+    int drawWidth_ = 1;
+    bool loaded_ = false;
+    int buttonsHeld_ = 0;
+    Target captured_ = Target::kForm;
+};
+
+}  // namespace torven

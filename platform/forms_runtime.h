@@ -1,0 +1,166 @@
+// The contract between the clock and the desktop that hosts it.
+//
+// FormsRuntime is what the form asks of its host: window geometry, a persistent
+// drawing surface, label repaints, the popup menu, the colour picker, the message
+// box, the per-user settings store, the clock and unloading. FormEvents is what
+// the host raises on the form. Neither side includes a toolkit header.
+//
+// Units: positions and sizes are twips (1440 to the inch; 15 to a pixel at 96 DPI);
+// pen widths are pixels. Colours are 0x00BBGGRR.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace torven {
+
+using Color = std::int32_t;
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+// The part of a circle that `Circle` draws when it is given one: from `start` to
+// `end`, radians counter-clockwise from 3 o'clock; `aspect` is height over width.
+struct ArcSpan {
+    float start = 0;
+    float end = 0;
+    float aspect = 1;
+    bool operator==(const ArcSpan&) const = default;
+};
+
+struct DateTime {
+    int year = 2000;  // four digits
+    int month = 1;    // 1..12
+    int day = 1;      // 1..31
+    int hour = 0;     // 0..23
+    int minute = 0;
+    int second = 0;
+};
+
+// A rectangle in twips; used for the desktop (the bounding box of all monitors).
+struct TwipsRect {
+    float left = 0;
+    float top = 0;
+    float right = 0;
+    float bottom = 0;
+};
+
+// A readout label. The form owns it; the host paints it over the drawing surface
+// with a transparent background, in ForeColor, in the desktop's default font.
+struct Label {
+    float Left = 0;  // twips, relative to the client area
+    float Top = 0;
+    float Width = 0;
+    float Height = 0;
+    std::string Caption;  // UTF-8
+    Color ForeColor = 0;
+    bool Visible = true;
+};
+
+// One entry of the popup menu. Caption is UTF-8; "&" marks the access key and a
+// caption of "-" is a separator line.
+struct MenuItem {
+    std::string_view Name;
+    std::string_view Caption;
+    bool Checked = false;
+    bool IsSeparator() const { return Caption == "-"; }
+};
+
+// Mouse button codes, as in the mouse events (a move carries their sum).
+enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+
+class FormsRuntime {
+public:
+    virtual ~FormsRuntime() = default;
+
+    // The window's outer rectangle in twips. Assigning a Width or Height that changes
+    // the window's size runs the form's Resize before the assignment returns; reading
+    // gives what the window actually took (whole pixels).
+    virtual float Left() const = 0;
+    virtual float Top() const = 0;
+    virtual float Width() const = 0;
+    virtual float Height() const = 0;
+    virtual void SetLeft(float twips) = 0;
+    virtual void SetTop(float twips) = 0;
+    virtual void SetWidth(float twips) = 0;
+    virtual void SetHeight(float twips) = 0;
+    // The whole desktop in twips: the bounding rectangle of all monitors.
+    virtual TwipsRect Desktop() const = 0;
+    // The handle the window services of Module1 take.
+    virtual std::intptr_t hWnd() const = 0;
+
+    // The persistent drawing surface. Coordinates are twips in the client area; pixels
+    // under the pen are replaced, nothing is filled, and everything stays until it is
+    // filled over or overdrawn.
+    virtual void Fill(Color color) = 0;
+    virtual void Line(Point from, Point to, Color color, int penWidth) = 0;
+    // The outline of the axis-parallel rectangle with corners a and b.
+    virtual void Box(Point a, Point b, Color color, int penWidth) = 0;
+    // A whole circle, or with `arc` the part of it that the span gives.
+    virtual void Circle(Point centre, std::int32_t radius, Color color, int penWidth,
+                        std::optional<ArcSpan> arc) = 0;
+
+    // The label at `index` of FormEvents::Labels() changed; repaint where it was and
+    // where it is.
+    virtual void LabelChanged(int index) = 0;
+
+    // Shows the entries as a popup menu at the pointer and waits. Returns the index
+    // of the chosen entry, or -1 when the menu closed with nothing chosen. Timer
+    // events keep running while it is open.
+    virtual int PopupMenu(std::span<const MenuItem> items) = 0;
+
+    // The colour picker: the colour the user confirmed, or nothing on Cancel.
+    virtual std::optional<Color> ShowColor() = 0;
+
+    // A modal message box. `buttons` 0 is one OK button and no icon.
+    virtual void MsgBox(std::string_view prompt, int buttons, std::string_view title) = 0;
+
+    // The per-user settings store. GetSetting returns the stored text, or
+    // `defaultText` when the application, section or key is missing; it never writes.
+    // SaveSetting creates what is missing; it returns false when the store refused.
+    virtual std::string GetSetting(std::string_view app, std::string_view section,
+                                   std::string_view key, std::string_view defaultText) = 0;
+    virtual bool SaveSetting(std::string_view app, std::string_view section,
+                             std::string_view key, std::string_view text) = 0;
+
+    // The current local date and time.
+    virtual DateTime Now() = 0;
+
+    // One line for the user's diagnostics (stderr where there is one).
+    virtual void Warn(std::string_view line) = 0;
+
+    // The form has unloaded: destroy the window and end the program.
+    virtual void DestroyForm() = 0;
+};
+
+// What the host raises on the form, one event at a time on the UI thread.
+class FormEvents {
+public:
+    virtual ~FormEvents() = default;
+
+    virtual void Load() = 0;    // once, before the window is first shown
+    virtual void Resize() = 0;  // the window's size changed (also from outside)
+    // A close request (Exit, the window manager, the session ending, a signal):
+    // unloads the form once; later requests do nothing.
+    virtual void Unload() = 0;
+    virtual bool Loaded() const = 0;
+    // Mouse events in twips, relative to the client area. `button` is one code for a
+    // press or release; `buttons` on a move is the sum of the buttons held. The form
+    // routes them to itself or to the label under the pointer.
+    virtual void MouseDown(int button, int shift, float x, float y) = 0;
+    virtual void MouseMove(int buttons, int shift, float x, float y) = 0;
+    virtual void MouseUp(int button, int shift, float x, float y) = 0;
+    // The timer event; TimerInterval() is its period in milliseconds.
+    virtual void Timer() = 0;
+    virtual int TimerInterval() const = 0;
+    // The readout labels in painting order (later ones paint over earlier ones).
+    virtual std::span<const Label> Labels() const = 0;
+};
+
+}  // namespace torven

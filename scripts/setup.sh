@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian package the clock's build, tests and benchmarks need.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+
+packages=(
+  # core build and unit tests
+  cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev
+  # fuzzing (libFuzzer ships with clang's runtime)
+  clang libclang-rt-14-dev
+  # Linux backend
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  # a real X server with a window manager, and a person's hands on it
+  xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
+  # Japanese glyphs for the menu captions
+  fonts-ipafont-gothic
+  # Windows backend: cross compiler and Wine
+  mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
+  # benchmarks
+  x11-apps valgrind time
+)
+
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${packages[@]}"
