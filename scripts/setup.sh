@@ -11,7 +11,7 @@ packages=(
   # fuzzing (libFuzzer ships with clang's runtime)
   clang libclang-rt-14-dev
   # Linux backend
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev
   # a real X server with a window manager, and a person's hands on it
   xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
   # Japanese glyphs for the menu captions

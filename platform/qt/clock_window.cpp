@@ -1,0 +1,472 @@
+#include "clock_window.h"
+
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QCursor>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QSettings>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+#include <numbers>
+#include <set>
+
+namespace torven::qt {
+namespace {
+
+// A backing image of this many pixels a side is already 256 MiB; larger windows
+// are refused rather than risking the allocation.
+constexpr int kMaxSide = 8192;
+
+std::set<const ClockWindow*>& LiveWindows() {
+    static std::set<const ClockWindow*> windows;
+    return windows;
+}
+
+// A desktop gadget: no taskbar button, not in the pager. Asked of the window manager
+// once the window is mapped (Qt rewrites the state of an unmapped window).
+void KeepOffTaskbar(WId window) {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) return;
+    xcb_connection_t* connection = x11->connection();
+    const auto atom = [connection](std::string_view name) -> xcb_atom_t {
+        const auto cookie = xcb_intern_atom(connection, 0, name.size(), name.data());
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return value;
+    };
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(window);
+    message.type = atom("_NET_WM_STATE");
+    message.data.data32[0] = 1;  // add
+    message.data.data32[1] = atom("_NET_WM_STATE_SKIP_TASKBAR");
+    message.data.data32[2] = atom("_NET_WM_STATE_SKIP_PAGER");
+    message.data.data32[3] = 1;  // from a normal application
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_send_event(connection, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+}
+
+int ButtonCode(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton:
+            return kLeftButton;
+        case Qt::RightButton:
+            return kRightButton;
+        case Qt::MiddleButton:
+            return kMiddleButton;
+        default:
+            return 0;
+    }
+}
+
+int ButtonsCode(Qt::MouseButtons buttons) {
+    return (buttons.testFlag(Qt::LeftButton) ? kLeftButton : 0) |
+           (buttons.testFlag(Qt::RightButton) ? kRightButton : 0) |
+           (buttons.testFlag(Qt::MiddleButton) ? kMiddleButton : 0);
+}
+
+int ShiftCode(Qt::KeyboardModifiers modifiers) {
+    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
+           (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString SettingKey(std::string_view section, std::string_view key) {
+    return ToQString(section) + u'/' + ToQString(key);
+}
+
+// The store holds text, but QSettings reads some hand-written values as other types
+// ("1, 2" as a list, "@Variant(...)" as a variant); give those back as text too.
+QString SettingText(const QVariant& value) {
+    if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(u", ");
+    if (value.typeId() == QMetaType::QByteArray) return QString::fromUtf8(value.toByteArray());
+    return value.toString();
+}
+
+}  // namespace
+
+QColor ToQColor(Color color) {
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+Color FromQColor(const QColor& color) {
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+std::unique_ptr<QMenu> BuildPopupMenu(std::span<const MenuItem> items, QWidget* parent) {
+    auto menu = std::make_unique<QMenu>(parent);
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+        const MenuItem& item = items[i];
+        QAction* action =
+            item.IsSeparator() ? menu->addSeparator() : menu->addAction(ToQString(item.Caption));
+        action->setData(i);
+        if (item.Checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+    }
+    return menu;
+}
+
+ClockWindow::ClockWindow()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      scale_(TwipsScale::ForDpi(96)),
+      deviceScale_(scale_) {
+    setWindowTitle(QStringLiteral("TORVEN"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    // Every paint covers its whole rectangle from the backing image.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+    LiveWindows().insert(this);
+
+    // The design-time client area: 1575 twips square at (120, 135).
+    move(scale_.ToPixels(120), scale_.ToPixels(135));
+    ResizeTo(QSize(scale_.ToPixels(1575), scale_.ToPixels(1575)));
+    // The native window exists from here on (still unmapped), so the window services
+    // can act on it before it is first shown.
+    winId();
+
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        if (events_) events_->Timer();
+    });
+}
+
+ClockWindow::~ClockWindow() {
+    LiveWindows().erase(this);
+}
+
+void ClockWindow::Attach(FormEvents& events) {
+    events_ = &events;
+    timer_.setInterval(events.TimerInterval());
+}
+
+void ClockWindow::Start() {
+    if (!events_) return;
+    events_->Load();
+    if (events_) timer_.start();
+}
+
+ClockWindow* ClockWindow::FromHandle(std::intptr_t handle) {
+    auto* window = reinterpret_cast<ClockWindow*>(handle);
+    return LiveWindows().contains(window) ? window : nullptr;
+}
+
+void ClockWindow::SetAlwaysInFront(bool above) {
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, above);
+    if (flags == windowFlags()) return;
+    // QWidget::setWindowFlags would re-create a shown window (unmapped, flashing,
+    // placed anew); the QWindow asks the window manager to change the state in place.
+    overrideWindowFlags(flags);
+    windowHandle()->setFlags(flags);
+}
+
+void ClockWindow::ShowWithoutActivating() {
+    if (isVisible()) return;
+    show();
+    // The window's own handle: Qt may have made the native window anew on mapping.
+    KeepOffTaskbar(windowHandle()->winId());
+}
+
+float ClockWindow::Left() const {
+    return scale_.ToTwips(pos().x());
+}
+float ClockWindow::Top() const {
+    return scale_.ToTwips(pos().y());
+}
+float ClockWindow::Width() const {
+    return scale_.ToTwips(width());
+}
+float ClockWindow::Height() const {
+    return scale_.ToTwips(height());
+}
+
+void ClockWindow::SetLeft(float twips) {
+    move(scale_.ToPixels(twips), pos().y());
+}
+void ClockWindow::SetTop(float twips) {
+    move(pos().x(), scale_.ToPixels(twips));
+}
+
+void ClockWindow::SetWidth(float twips) {
+    ResizeTo(QSize(std::clamp(scale_.ToPixels(twips), 1, kMaxSide), height()));
+}
+
+void ClockWindow::SetHeight(float twips) {
+    ResizeTo(QSize(width(), std::clamp(scale_.ToPixels(twips), 1, kMaxSide)));
+}
+
+void ClockWindow::ResizeTo(QSize size) {
+    if (size == size_) return;
+    size_ = size;
+    if (this->size() != size) resize(size);
+
+    const qreal ratio = devicePixelRatioF();
+    QImage next(size * ratio, QImage::Format_RGB32);
+    if (next.isNull()) {
+        Warn("TORVEN: no memory for a window of this size");
+    } else {
+        next.fill(image_.isNull() ? QColor(Qt::white) : image_.pixelColor(0, 0));
+        QPainter(&next).drawImage(0, 0, image_);
+    }
+    image_ = std::move(next);
+    deviceScale_ = TwipsScale(scale_.TwipsPerPixel() / ratio);
+    update();
+    if (events_) events_->Resize();
+}
+
+TwipsRect ClockWindow::Desktop() const {
+    QRect all;
+    for (const QScreen* screen : QGuiApplication::screens())
+        all |= screen->geometry();
+    return {scale_.ToTwips(all.left()), scale_.ToTwips(all.top()),
+            scale_.ToTwips(all.left() + all.width()), scale_.ToTwips(all.top() + all.height())};
+}
+
+std::intptr_t ClockWindow::hWnd() const {
+    return reinterpret_cast<std::intptr_t>(this);
+}
+
+QPoint ClockWindow::ToDevice(Point twips) const {
+    return {deviceScale_.ToPixels(twips.x), deviceScale_.ToPixels(twips.y)};
+}
+
+int ClockWindow::DevicePen(int penWidth) const {
+    return std::max(1, static_cast<int>(std::lround(penWidth * devicePixelRatioF())));
+}
+
+void ClockWindow::Paint(Color color, int penWidth, QRect deviceBounds,
+                        const std::function<void(QPainter&)>& draw) {
+    if (image_.isNull()) return;
+    const int pen = DevicePen(penWidth);
+    {
+        QPainter painter(&image_);
+        // Square caps and mitred joins on an aliased pen: drawing the same shape in
+        // the background colour covers exactly the same pixels again.
+        painter.setPen(QPen(ToQColor(color), pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        painter.setBrush(Qt::NoBrush);
+        draw(painter);
+    }
+    const int margin = pen / 2 + 2;
+    const qreal ratio = devicePixelRatioF();
+    const QRectF logical(deviceBounds.adjusted(-margin, -margin, margin, margin).toRectF());
+    update(QRectF(logical.topLeft() / ratio, logical.size() / ratio).toAlignedRect());
+}
+
+void ClockWindow::Fill(Color color) {
+    image_.fill(ToQColor(color));
+    update();
+}
+
+void ClockWindow::Line(Point from, Point to, Color color, int penWidth) {
+    const QPoint a = ToDevice(from);
+    const QPoint b = ToDevice(to);
+    Paint(color, penWidth, QRect(a, b).normalized(), [&](QPainter& p) { p.drawLine(a, b); });
+}
+
+void ClockWindow::Box(Point a, Point b, Color color, int penWidth) {
+    const QRect box = QRect(ToDevice(a), ToDevice(b)).normalized();
+    const QPolygon outline{box.topLeft(), box.topRight(), box.bottomRight(), box.bottomLeft()};
+    Paint(color, penWidth, box, [&](QPainter& p) { p.drawPolygon(outline); });
+}
+
+void ClockWindow::Circle(Point centre, std::int32_t radius, Color color, int penWidth,
+                         std::optional<ArcSpan> arc) {
+    const int r = deviceScale_.ToPixels(radius);
+    const float aspect = arc ? arc->aspect : 1.0f;
+    if (r <= 0 || !(aspect > 0)) return;
+    // The radius is the longer axis; the aspect is height over width.
+    const int rx = aspect > 1 ? static_cast<int>(std::lround(r / aspect)) : r;
+    const int ry = aspect < 1 ? static_cast<int>(std::lround(r * aspect)) : r;
+    const QPoint c = ToDevice(centre);
+    const QRect bounds(c.x() - rx, c.y() - ry, 2 * rx, 2 * ry);
+    if (!arc) {
+        Paint(color, penWidth, bounds, [&](QPainter& p) { p.drawEllipse(bounds); });
+        return;
+    }
+    // Qt's arcs are in sixteenths of a degree, counter-clockwise from 3 o'clock.
+    constexpr double kSixteenthsPerRadian = 180.0 * 16.0 / std::numbers::pi;
+    double span = double(arc->end) - double(arc->start);
+    if (span < 0) span += 2 * std::numbers::pi;
+    const int start = static_cast<int>(std::lround(arc->start * kSixteenthsPerRadian));
+    const int length = static_cast<int>(std::lround(span * kSixteenthsPerRadian));
+    Paint(color, penWidth, bounds, [&](QPainter& p) { p.drawArc(bounds, start, length); });
+}
+
+QRect ClockWindow::LabelPixels(const Label& label) const {
+    return {scale_.ToPixels(label.Left), scale_.ToPixels(label.Top), scale_.ToPixels(label.Width),
+            scale_.ToPixels(label.Height)};
+}
+
+void ClockWindow::LabelChanged(int index) {
+    if (!events_) return;
+    const auto labels = events_->Labels();
+    if (index < 0 || index >= static_cast<int>(std::min(labels.size(), labelCache_.size()))) return;
+    const Label& label = labels[index];
+    LabelCache& cache = labelCache_[index];
+    if (cache.visible) update(cache.rect);
+
+    const QString caption = QString::fromUtf8(label.Caption);
+    // Laying out text is the dearest part of a second's update: do it only when the
+    // caption really changed, never while painting.
+    if (cache.text.text() != caption) {
+        cache.text.setText(caption);
+        cache.text.prepare(QTransform(), font());
+    }
+    cache.rect = LabelPixels(label);
+    cache.color = ToQColor(label.ForeColor);
+    cache.visible = label.Visible && !caption.isEmpty();
+    if (cache.visible) update(cache.rect);
+}
+
+int ClockWindow::PopupMenu(std::span<const MenuItem> items) {
+    const auto menu = BuildPopupMenu(items, this);
+    const QAction* chosen = menu->exec(QCursor::pos());
+    return chosen ? chosen->data().toInt() : -1;
+}
+
+std::optional<Color> ClockWindow::ShowColor() {
+    const QColor chosen = QColorDialog::getColor(Qt::white, this);
+    if (!chosen.isValid()) return std::nullopt;
+    return FromQColor(chosen);
+}
+
+void ClockWindow::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (buttons & 0x70) {
+        case 16:
+            icon = QMessageBox::Critical;
+            break;
+        case 32:
+            icon = QMessageBox::Question;
+            break;
+        case 48:
+            icon = QMessageBox::Warning;
+            break;
+        case 64:
+            icon = QMessageBox::Information;
+            break;
+    }
+    QString text = ToQString(prompt);
+    text.remove(u'\r');
+    QMessageBox box(icon, title.empty() ? QCoreApplication::applicationName() : ToQString(title),
+                    text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+std::string ClockWindow::GetSetting(std::string_view app, std::string_view section,
+                                    std::string_view key, std::string_view defaultText) {
+    const QSettings store(ToQString(app), ToQString(app));
+    const QVariant value = store.value(SettingKey(section, key));
+    if (!value.isValid()) return std::string(defaultText);
+    return SettingText(value).toStdString();
+}
+
+bool ClockWindow::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
+                              std::string_view text) {
+    QSettings store(ToQString(app), ToQString(app));
+    store.setValue(SettingKey(section, key), ToQString(text));
+    store.sync();  // QSettings writes through a temporary file and renames it
+    return store.status() == QSettings::NoError;
+}
+
+DateTime ClockWindow::Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+void ClockWindow::Warn(std::string_view line) {
+    std::string text(line);
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::cerr << text << std::endl;
+}
+
+void ClockWindow::DestroyForm() {
+    timer_.stop();
+    events_ = nullptr;
+    hide();
+    // Queued, so that it also ends a loop that has not started yet, and every nested
+    // loop (an open menu or dialog) with it.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void ClockWindow::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect area = event->rect();
+    const qreal ratio = devicePixelRatioF();
+    painter.drawImage(QRectF(area), image_,
+                      QRectF(area.topLeft().toPointF() * ratio, area.size().toSizeF() * ratio));
+    painter.setFont(font());
+    for (const LabelCache& label : labelCache_) {
+        if (!label.visible || !label.rect.intersects(area)) continue;
+        painter.setClipRect(label.rect);
+        painter.setPen(label.color);
+        painter.drawStaticText(label.rect.topLeft(), label.text);
+    }
+}
+
+void ClockWindow::resizeEvent(QResizeEvent*) {
+    ResizeTo(size());
+}
+
+void ClockWindow::closeEvent(QCloseEvent* event) {
+    // The form decides; its Unload destroys the window.
+    event->ignore();
+    if (events_) events_->Unload();
+}
+
+QPointF ClockWindow::ClientTwips(const QMouseEvent& event) const {
+    // From the global position: a drag moves the window between events, and the form
+    // adds this to Left/Top, which must be measured from the same corner.
+    const QPointF local = event.globalPosition() - QPointF(geometry().topLeft());
+    return {scale_.ToTwips(local.x()), scale_.ToTwips(local.y())};
+}
+
+void ClockWindow::mousePressEvent(QMouseEvent* event) {
+    const int button = ButtonCode(event->button());
+    if (!events_ || button == 0) return;
+    const QPointF at = ClientTwips(*event);
+    events_->MouseDown(button, ShiftCode(event->modifiers()), at.x(), at.y());
+}
+
+void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!events_) return;
+    const QPointF at = ClientTwips(*event);
+    events_->MouseMove(ButtonsCode(event->buttons()), ShiftCode(event->modifiers()), at.x(),
+                       at.y());
+}
+
+void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
+    const int button = ButtonCode(event->button());
+    if (!events_ || button == 0) return;
+    const QPointF at = ClientTwips(*event);
+    events_->MouseUp(button, ShiftCode(event->modifiers()), at.x(), at.y());
+}
+
+}  // namespace torven::qt

@@ -1,0 +1,120 @@
+// The clock's window on a Qt 6 desktop: the FormsRuntime the form asks for effects,
+// and the widget that raises the form's events.
+//
+// Implemented: frameless tool window kept off the taskbar and out of the switcher,
+// created hidden and shown without taking focus; outer geometry in twips (15 a
+// device-independent pixel); a persistent backing image at the screen's pixel ratio,
+// drawn without anti-aliasing, repainting only what a call touched; the readout
+// labels painted over it from cached layouts; the elliptic mask; the always-in-front
+// band; mouse events in twips; popup menu, colour dialog, message box; QSettings.
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QStaticText>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <span>
+
+#include "forms_runtime.h"
+#include "twips.h"
+
+class QMenu;
+
+namespace torven::qt {
+
+// Qt colours and the clock's 0x00BBGGRR values.
+QColor ToQColor(Color color);
+Color FromQColor(const QColor& color);
+
+// The popup menu for the entries; each action's data() is its index in `items`.
+std::unique_ptr<QMenu> BuildPopupMenu(std::span<const MenuItem> items, QWidget* parent);
+
+class ClockWindow : public QWidget, public FormsRuntime {
+  public:
+    ClockWindow();
+    ~ClockWindow() override;
+
+    // The form whose events this window raises, then its Load and the timer.
+    void Attach(FormEvents& events);
+    void Start();
+
+    // The window services of Module1, in device-independent pixels.
+    static ClockWindow* FromHandle(std::intptr_t handle);
+    QRect OuterRect() const { return frameGeometry(); }
+    void SetShape(const QRegion& region) { setMask(region); }
+    void SetAlwaysInFront(bool above);
+    bool AlwaysInFront() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+    void ShowWithoutActivating();
+
+    const QImage& Surface() const { return image_; }
+    // Where each label was last painted, logical pixels.
+    QRect LabelRect(int index) const { return labelCache_.at(index).rect; }
+
+    // FormsRuntime
+    float Left() const override;
+    float Top() const override;
+    float Width() const override;
+    float Height() const override;
+    void SetLeft(float twips) override;
+    void SetTop(float twips) override;
+    void SetWidth(float twips) override;
+    void SetHeight(float twips) override;
+    TwipsRect Desktop() const override;
+    std::intptr_t hWnd() const override;
+    void Fill(Color color) override;
+    void Line(Point from, Point to, Color color, int penWidth) override;
+    void Box(Point a, Point b, Color color, int penWidth) override;
+    void Circle(Point centre, std::int32_t radius, Color color, int penWidth,
+                std::optional<ArcSpan> arc) override;
+    void LabelChanged(int index) override;
+    int PopupMenu(std::span<const MenuItem> items) override;
+    std::optional<Color> ShowColor() override;
+    void MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
+    std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
+                           std::string_view defaultText) override;
+    bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,
+                     std::string_view text) override;
+    DateTime Now() override;
+    void Warn(std::string_view line) override;
+    void DestroyForm() override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    struct LabelCache {
+        QRect rect;  // logical pixels, where it was last painted
+        QStaticText text;
+        QColor color;
+        bool visible = false;
+    };
+
+    void ResizeTo(QSize size);
+    QPoint ToDevice(Point twips) const;
+    int DevicePen(int penWidth) const;
+    // Draws on the backing image with the pen and repaints the bounds (image pixels).
+    void Paint(Color color, int penWidth, QRect deviceBounds,
+               const std::function<void(QPainter&)>& draw);
+    QRect LabelPixels(const Label& label) const;
+    // Pointer position in twips relative to the window's current top-left corner.
+    QPointF ClientTwips(const QMouseEvent& event) const;
+
+    FormEvents* events_ = nullptr;
+    TwipsScale scale_;        // twips per device-independent pixel
+    TwipsScale deviceScale_;  // twips per pixel of the backing image
+    QImage image_;
+    QSize size_;  // the size the form was last told about
+    std::array<LabelCache, 2> labelCache_;
+    QTimer timer_;
+};
+
+}  // namespace torven::qt

@@ -1,0 +1,34 @@
+// TORVEN on a Linux desktop.
+#include <QApplication>
+#include <csignal>
+
+#include "clock_window.h"
+#include "form1.h"
+#include "signal_watcher.h"
+
+int main(int argc, char* argv[]) {
+    // The clock places itself and reads back where it is, which Wayland does not
+    // allow a client: in a Wayland session it runs through XWayland.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
+    QApplication::setApplicationName(QStringLiteral("TORVEN"));
+    QApplication::setDesktopFileName(QStringLiteral("torven"));
+    QApplication app(argc, argv);
+    // Only the form ends the program: its Unload writes the settings first.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    torven::qt::ClockWindow window;
+    torven::Form1 form(window);
+    window.Attach(form);
+
+    const auto unload = [&form] { form.Unload(); };
+    const torven::qt::SignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP},
+                                                  [&](int) { unload(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, unload);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, unload);
+
+    window.Start();
+    return QApplication::exec();
+}
