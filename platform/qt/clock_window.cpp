@@ -38,8 +38,8 @@ std::set<const ClockWindow*>& LiveWindows() {
 // once the window is mapped (Qt rewrites the state of an unmapped window).
 void KeepOffTaskbar(WId window) {
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11) return;
-    xcb_connection_t* connection = x11->connection();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection) return;  // another platform (offscreen has the interface, no server)
     const auto atom = [connection](std::string_view name) -> xcb_atom_t {
         const auto cookie = xcb_intern_atom(connection, 0, name.size(), name.data());
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
