@@ -1,0 +1,236 @@
+#!/usr/bin/env bash
+# The real clock on a private X server with a window manager, used the way a person
+# uses it: xdotool moves the pointer, clicks and presses keys; xprop, xdotool and
+# screenshots tell what the desktop shows.
+#
+#   e2e.sh <torven binary> <case> [screenshot folder]
+#
+# Every case starts its own Xvfb (on a free display) and openbox, uses a temporary
+# HOME for the settings file, and takes them all down again when it ends.
+set -euo pipefail
+
+torven=$1
+case_name=$2
+shots=${3:-$PWD}
+mkdir -p "$shots"
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL [$case_name]: $*" >&2
+    [ -n "${DISPLAY:-}" ] && import -window root "$shots/$case_name-failed.png" 2>/dev/null || true
+    [ -f "$work/torven.log" ] && sed 's/^/  torven: /' "$work/torven.log" >&2
+    [ -n "${E2E_DEBUG:-}" ] && { xwininfo -root -tree | grep -i torven; ps -o pid,stat,wchan:20,args -p "${clock:-1}"; } >&2
+    exit 1
+}
+
+# Polls a command for up to five seconds.
+wait_for() {
+    local i
+    for i in $(seq 50); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+wm_ready() {
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
+
+start_desktop() {
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -br 3>"$work/display" 2>/dev/null &
+    pids+=($!)
+    wait_for test -s "$work/display" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$work/display")"
+    openbox --sm-disable >/dev/null 2>&1 &
+    pids+=($!)
+    wait_for wm_ready || fail "openbox did not start"
+    export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    settings="$XDG_CONFIG_HOME/TORVEN/TORVEN.conf"
+}
+
+visible_clock() {
+    xdotool search --onlyvisible --name '^TORVEN$' 2>/dev/null | head -n1 | grep .
+}
+
+managed() {
+    xprop -id "$window" _NET_FRAME_EXTENTS | grep -q =
+}
+
+# Starts the clock and waits for its window to be mapped.
+start_clock() {
+    "$torven" >>"$work/torven.log" 2>&1 &
+    clock=$!
+    pids+=("$clock")
+    wait_for visible_clock || fail "no clock window"
+    window=$(visible_clock)
+    # Managed by the window manager, which has said where the frame is.
+    wait_for managed || fail "the window manager did not take the window"
+}
+
+# The clock's window as "x,y widthxheight" in screen pixels.
+geometry() {
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    echo "$X,$Y ${WIDTH}x$HEIGHT"
+}
+
+expect_geometry() {
+    wait_for test "$(geometry)" = "$1" || fail "window at $(geometry), expected $1"
+}
+
+# The colour of one screen pixel as #RRGGBB.
+pixel() {
+    import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n1 | grep -o '#[0-9A-F]\{6\}'
+}
+
+expect_pixel() {
+    local got
+    got=$(pixel "$1" "$2")
+    [ "$got" = "$3" ] || fail "pixel ($1, $2) is $got, expected $3 ($4)"
+}
+
+right_click_at() {
+    xdotool mousemove "$1" "$2" click 3
+    # Below and right of the pointer, clear of the clock: the menu or the desktop.
+    wait_for test "$(pixel $(($1 + 100)) $(($2 + 250)))" != "#000000" || fail "no menu at ($1, $2)"
+}
+
+# Presses a key with the popup menu open (the menu holds the keyboard).
+menu_key() {
+    xdotool key "$@"
+    sleep 0.3
+}
+
+drag() {  # from x y to x y
+    xdotool mousemove "$1" "$2" mousedown 1
+    sleep 0.2
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2))
+    sleep 0.1
+    xdotool mousemove "$3" "$4"
+    sleep 0.3
+    xdotool mouseup 1
+    sleep 0.2
+}
+
+wait_exit() {
+    local i
+    for i in $(seq 50); do
+        kill -0 "$clock" 2>/dev/null || { wait "$clock" 2>/dev/null || true; return 0; }
+        sleep 0.1
+    done
+    fail "the clock did not end"
+}
+
+net_wm_state() { xprop -id "$window" _NET_WM_STATE; }
+
+expect_settings() {  # top left size
+    [ -f "$settings" ] || fail "no settings file at $settings"
+    local expected
+    expected=$(printf '%s\n' "[Startup]" "Anadigi=True" "Color1=16777215" "Color2=16711680" \
+        "Color3=0" "Henka=False" "Left=$2" "Size=$3" "Temae=True" "Top=$1")
+    [ "$(grep -v '^$' "$settings" | sort)" = "$(echo "$expected" | sort)" ] ||
+        fail "settings file holds:$(printf '\n%s' "$(cat "$settings")")"
+}
+
+start_desktop
+
+case "$case_name" in
+appears_round_at_its_place)
+    start_clock
+    expect_geometry "8,8 107x107"
+    import -window root "$shots/$case_name.png"
+    # The corners are outside the circle: the black desktop shows; the face is white
+    # inside the blue ring.
+    expect_pixel 8 8 "#000000" "top-left corner"
+    expect_pixel 114 8 "#000000" "top-right corner"
+    expect_pixel 8 114 "#000000" "bottom-left corner"
+    expect_pixel 61 11 "#0000FF" "ring at the top"
+    expect_pixel 23 60 "#FFFFFF" "face, beyond the hands' reach"
+    xprop -id "$window" WM_CLASS | grep -q '"TORVEN"' || fail "WM_CLASS $(xprop -id "$window" WM_CLASS)"
+    net_wm_state | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "on the taskbar: $(net_wm_state)"
+    ;;
+menu_opens_at_the_pointer)
+    start_clock
+    right_click_at 60 60
+    import -window root "$shots/$case_name.png"
+    menu_key Escape
+    wait_for test "$(pixel 160 310)" = "#000000" || fail "the menu did not close"
+    expect_geometry "8,8 107x107"
+    ;;
+bigger_doubles_keeping_the_corner)
+    start_clock
+    right_click_at 60 60
+    menu_key b
+    expect_geometry "8,8 214x214"
+    import -window root "$shots/$case_name.png"
+    ;;
+drag_moves_by_the_pointer_offset)
+    start_clock
+    drag 60 60 260 160
+    expect_geometry "208,108 107x107"
+    drag 250 150 150 400
+    expect_geometry "108,358 107x107"
+    ;;
+exit_saves_and_next_start_returns)
+    start_clock
+    right_click_at 60 60
+    menu_key x
+    wait_exit
+    expect_settings 120 120 1605
+    start_clock
+    expect_geometry "8,8 107x107"
+    drag 60 60 400 300
+    right_click_at 400 300
+    menu_key b
+    right_click_at 400 300
+    menu_key x
+    wait_exit
+    expect_settings 3720 5220 3210
+    start_clock
+    expect_geometry "348,248 214x214"
+    ;;
+sigterm_saves)
+    for signal in TERM INT HUP; do
+        rm -f "$settings"
+        start_clock
+        drag 60 60 160 260
+        kill -s "$signal" "$clock"
+        wait_exit
+        expect_settings 3120 1620 1605
+    done
+    ;;
+always_in_front_toggles_in_place)
+    start_clock
+    net_wm_state | grep -q _NET_WM_STATE_ABOVE || fail "not in front at start: $(net_wm_state)"
+    drag 60 60 300 200
+    expect_geometry "248,148 107x107"
+    right_click_at 300 200
+    menu_key Down Return  # the first entry has no access key
+    wait_for sh -c "! xprop -id $window _NET_WM_STATE | grep -q ABOVE" ||
+        fail "still in front: $(net_wm_state)"
+    expect_geometry "248,148 107x107"
+    right_click_at 300 200
+    menu_key Down Return
+    wait_for sh -c "xprop -id $window _NET_WM_STATE | grep -q ABOVE" ||
+        fail "not back in front: $(net_wm_state)"
+    expect_geometry "248,148 107x107"
+    [ "$(xdotool search --onlyvisible --name '^TORVEN$' | head -n1)" = "$window" ] ||
+        fail "the window was made anew"
+    ;;
+*)
+    fail "no such case"
+    ;;
+esac
+echo "ok [$case_name]"
