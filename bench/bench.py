@@ -1,0 +1,261 @@
+#!/usr/bin/env python3
+"""What the Linux clock costs while it runs, next to xclock and oclock.
+
+Under one private Xvfb with openbox, each clock runs several times in turn; each run
+measures, after a short settling time:
+  - client CPU seconds per minute (all threads), and the X server's in the same span;
+  - context switches per second of the client (all threads);
+  - resident memory at the end;
+  - time from starting the program to its window being mapped.
+The figures are medians over the runs. Then the clock runs under callgrind to count
+instructions per quiet tick and per redraw, which, unlike times, do not depend on how
+busy the machine is.
+
+  bench/bench.py <torven binary> [--runs N] [--seconds S] [--no-callgrind]
+
+Prints a Markdown report (bench/RESULTS.md keeps the last one).
+"""
+import argparse
+import os
+import re
+import select
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+CLIENTS = {
+    "torven": None,  # filled from the command line
+    "xclock": ["xclock", "-analog", "-update", "1"],
+    "oclock": ["oclock"],
+}
+
+
+def cpu_ns(pid):
+    """CPU time of every thread of the process, nanoseconds (schedstat)."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+            total += int(f.read().split()[0])
+    return total
+
+
+def context_switches(pid):
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        with open(f"/proc/{pid}/task/{task}/status") as f:
+            for line in f:
+                if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                    total += int(line.split()[1])
+    return total
+
+
+def rss_mib(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024
+    return float("nan")
+
+
+class Desktop:
+    """A private X server with a window manager, and a watch on windows being mapped."""
+
+    def __init__(self):
+        self.work = tempfile.mkdtemp(prefix="torven-bench-")
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten",
+             "tcp"], pass_fds=[write_fd], stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as f:
+            self.display = ":" + f.readline().strip()
+        self.env = dict(os.environ, DISPLAY=self.display, HOME=self.work,
+                        XDG_CONFIG_HOME=os.path.join(self.work, "config"),
+                        XDG_RUNTIME_DIR=os.path.join(self.work, "run"))
+        os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700)
+        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self._wait(lambda: b"window id" in subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+            capture_output=True).stdout)
+        # MapNotify on the root window's children: the window manager's frame of a
+        # newly mapped client window.
+        self.xev = subprocess.Popen(["xev", "-root", "-event", "substructure"], env=self.env,
+                                    stdout=subprocess.PIPE, bufsize=0)
+        time.sleep(0.5)
+        self._drain()
+
+    @staticmethod
+    def _wait(ready, timeout=10):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            if ready():
+                return
+            time.sleep(0.05)
+        raise RuntimeError("the desktop did not come up")
+
+    def _drain(self):
+        while select.select([self.xev.stdout], [], [], 0)[0]:
+            if not os.read(self.xev.stdout.fileno(), 65536):
+                break
+
+    def start(self, command):
+        """Starts a client; returns it and the seconds until its window was mapped."""
+        self._drain()
+        started = time.monotonic()
+        client = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        buffer = b""
+        while b"MapNotify" not in buffer:
+            if not select.select([self.xev.stdout], [], [], 10)[0]:
+                raise RuntimeError(f"{command[0]} did not map a window")
+            buffer += os.read(self.xev.stdout.fileno(), 65536)
+        return client, time.monotonic() - started
+
+    def close(self):
+        for process in (self.xev, self.wm, self.xvfb):
+            process.terminate()
+            process.wait()
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+def measure(desktop, command, seconds, settle=2.0):
+    client, mapped = desktop.start(command)
+    time.sleep(settle)
+    cpu0, x0, cs0 = cpu_ns(client.pid), cpu_ns(desktop.xvfb.pid), context_switches(client.pid)
+    t0 = time.monotonic()
+    time.sleep(seconds)
+    elapsed = time.monotonic() - t0
+    cpu1, x1, cs1 = cpu_ns(client.pid), cpu_ns(desktop.xvfb.pid), context_switches(client.pid)
+    rss = rss_mib(client.pid)
+    client.send_signal(signal.SIGTERM)
+    client.wait(timeout=10)
+    per_minute = 60.0 / elapsed
+    return {
+        "client": (cpu1 - cpu0) / 1e9 * per_minute,
+        "x": (x1 - x0) / 1e9 * per_minute,
+        "switches": (cs1 - cs0) / elapsed,
+        "rss": rss,
+        "mapped": mapped * 1000,
+    }
+
+
+# --- callgrind -----------------------------------------------------------------
+
+def read_calls_and_costs(path):
+    """Inclusive Ir and call counts per function from a callgrind output file."""
+    names, inclusive, calls, self_cost = {}, {}, {}, {}
+    total = 0
+    current_fn = None
+    pending_call = None  # (callee, count): the next cost line is the call's inclusive cost
+
+    def name_of(spec):
+        m = re.match(r"\((\d+)\)(?: (.*))?", spec)
+        if not m:
+            return spec
+        if m.group(2):
+            names[m.group(1)] = m.group(2)
+        return names.get(m.group(1), spec)
+
+    with open(path) as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if line.startswith("fn="):
+                current_fn = name_of(line[3:])
+            elif line.startswith("cfn="):
+                callee = name_of(line[4:])
+                pending_call = [callee, 0]
+            elif line.startswith("calls="):
+                pending_call[1] = int(line[6:].split()[0])
+            elif line.startswith("summary:") or line.startswith("totals:"):
+                total = int(line.split()[1])
+            elif line and (line[0].isdigit() or line[0] in "+-*"):
+                parts = line.split()
+                cost = int(parts[1]) if len(parts) > 1 else 0
+                if pending_call:
+                    callee, count = pending_call
+                    inclusive[callee] = inclusive.get(callee, 0) + cost
+                    calls[callee] = calls.get(callee, 0) + count
+                    pending_call = None
+                elif current_fn:
+                    self_cost[current_fn] = self_cost.get(current_fn, 0) + cost
+    return total, inclusive, calls
+
+
+def callgrind(desktop, torven, seconds):
+    """Instructions per quiet tick and per redraw of the running clock."""
+    out = os.path.join(desktop.work, "callgrind.out")
+    client = subprocess.Popen(
+        ["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}", "--collect-atstart=no",
+         "--toggle-collect=torven::qt::ClockWindow::timerEvent*",
+         "--toggle-collect=QWidgetRepaintManager::sync*",
+         "--compress-strings=no", "--compress-pos=no", torven],
+        env=desktop.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(seconds)
+    client.send_signal(signal.SIGTERM)
+    client.wait(timeout=60)
+    total, inclusive, calls = read_calls_and_costs(out)
+
+    def find(fragment):
+        keys = [k for k in inclusive if fragment in k]
+        return (sum(inclusive[k] for k in keys), sum(calls[k] for k in keys))
+
+    ticks_ir, ticks = find("torven::Form1::Timer()")
+    draw_ir, draws = find("torven::Form1::DRAWHANDS()")
+    sync_ir, syncs = find("QWidgetRepaintManager::sync")
+    return {"ticks": ticks, "redraws": draws, "tick_ir": ticks_ir, "draw_ir": draw_ir,
+            "sync_ir": sync_ir, "syncs": syncs, "total": total}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("torven")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--seconds", type=float, default=30)
+    parser.add_argument("--no-callgrind", action="store_true")
+    args = parser.parse_args()
+    CLIENTS["torven"] = [os.path.abspath(args.torven)]
+
+    desktop = Desktop()
+    try:
+        results = {name: [] for name in CLIENTS}
+        for run in range(args.runs):
+            for name, command in CLIENTS.items():  # interleaved: drift hits all alike
+                results[name].append(measure(desktop, command, args.seconds))
+                print(f"run {run + 1}/{args.runs} {name}: {results[name][-1]}", file=sys.stderr)
+        grind = None if args.no_callgrind else callgrind(desktop, CLIENTS["torven"][0], 40)
+    finally:
+        desktop.close()
+
+    med = {name: {key: statistics.median(r[key] for r in runs) for key in runs[0]}
+           for name, runs in results.items()}
+    print(f"Medians of {args.runs} runs of {args.seconds:g} s each, one Xvfb 1024x768 with "
+          "openbox, clients interleaved.\n")
+    print("| client | client CPU s/min | X server CPU s/min | client + X | "
+          "context switches/s | RSS MiB | start to mapped ms |")
+    print("|---|---|---|---|---|---|---|")
+    for name, m in med.items():
+        label = " ".join(CLIENTS[name]) if name != "torven" else "torven"
+        print(f"| {label} | {m['client']:.3f} | {m['x']:.3f} | {m['client'] + m['x']:.3f} | "
+              f"{m['switches']:.1f} | {m['rss']:.1f} | {m['mapped']:.0f} |")
+    ratio = (med["torven"]["client"] + med["torven"]["x"]) / (
+        med["xclock"]["client"] + med["xclock"]["x"])
+    print(f"\ntorven's client + X CPU is {ratio:.2f} times xclock's.")
+    if grind:
+        quiet = grind["tick_ir"] - grind["draw_ir"]
+        quiet_ticks = max(grind["ticks"] - grind["redraws"], 1)
+        print(f"\ncallgrind, {grind['ticks']} ticks with {grind['redraws']} redraws:")
+        print(f"- quiet tick (timer event, no new second): "
+              f"{quiet / quiet_ticks:,.0f} instructions")
+        print(f"- redraw: hands and readout into the image "
+              f"{grind['draw_ir'] / max(grind['redraws'], 1):,.0f}, "
+              f"painting and flushing to X {grind['sync_ir'] / max(grind['syncs'], 1):,.0f} "
+              f"instructions ({grind['syncs']} paints)")
+
+
+if __name__ == "__main__":
+    main()
