@@ -223,6 +223,7 @@ void ClockWindow::ResizeTo(QSize size) {
     size_ = size;
     if (this->size() != size) resize(size);
 
+    FinishDrawing();
     const qreal ratio = devicePixelRatioF();
     QImage next(size * ratio, QImage::Format_RGB32);
     if (next.isNull()) {
@@ -261,21 +262,51 @@ void ClockWindow::Paint(Color color, int penWidth, QRect deviceBounds,
                         const std::function<void(QPainter&)>& draw) {
     if (image_.isNull()) return;
     const int pen = DevicePen(penWidth);
-    {
-        QPainter painter(&image_);
-        // Square caps and mitred joins on an aliased pen: drawing the same shape in
-        // the background colour covers exactly the same pixels again.
-        painter.setPen(QPen(ToQColor(color), pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-        painter.setBrush(Qt::NoBrush);
-        draw(painter);
-    }
     const int margin = pen / 2 + 2;
+    const QRect touched = deviceBounds.adjusted(-margin, -margin, margin, margin) & image_.rect();
+    // The face redraws its hour marks every second in the same place; a small shape
+    // that changed no pixel needs no repaint.
+    constexpr int kCompareArea = 48 * 48;
+    const bool compare = touched.width() * touched.height() <= kCompareArea;
+    const QImage before = compare ? image_.copy(touched) : QImage();
+
+    if (!painter_.isActive()) {
+        painter_.begin(&image_);
+        painter_.setBrush(Qt::NoBrush);
+        ScheduleFinish();
+    }
+    // Square caps and mitred joins on an aliased pen: drawing the same shape in the
+    // background colour covers exactly the same pixels again.
+    painter_.setPen(QPen(ToQColor(color), pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    draw(painter_);
+
+    if (compare && image_.copy(touched) == before) return;
     const qreal ratio = devicePixelRatioF();
-    const QRectF logical(deviceBounds.adjusted(-margin, -margin, margin, margin).toRectF());
-    update(QRectF(logical.topLeft() / ratio, logical.size() / ratio).toAlignedRect());
+    dirty_ += QRectF(touched.topLeft().toPointF() / ratio, touched.size().toSizeF() / ratio)
+                  .toAlignedRect();
+}
+
+void ClockWindow::ScheduleFinish() {
+    if (finishPending_) return;
+    finishPending_ = true;
+    // After the event that draws (a tick, a command) has done all of its drawing.
+    QMetaObject::invokeMethod(this, &ClockWindow::FinishDrawing, Qt::QueuedConnection);
+}
+
+void ClockWindow::FinishDrawing() {
+    finishPending_ = false;
+    if (painter_.isActive()) painter_.end();
+    if (!dirty_.isEmpty()) update(dirty_);
+    dirty_ = QRegion();
+}
+
+const QImage& ClockWindow::Surface() {
+    FinishDrawing();
+    return image_;
 }
 
 void ClockWindow::Fill(Color color) {
+    FinishDrawing();
     image_.fill(ToQColor(color));
     update();
 }
@@ -326,7 +357,7 @@ void ClockWindow::LabelChanged(int index) {
     if (index < 0 || index >= static_cast<int>(std::min(labels.size(), labelCache_.size()))) return;
     const Label& label = labels[index];
     LabelCache& cache = labelCache_[index];
-    if (cache.visible) update(cache.rect);
+    if (cache.visible) dirty_ += cache.rect;
 
     const QString caption = QString::fromUtf8(label.Caption);
     // Laying out text is the dearest part of a second's update: do it only when the
@@ -338,7 +369,8 @@ void ClockWindow::LabelChanged(int index) {
     cache.rect = LabelPixels(label);
     cache.color = ToQColor(label.ForeColor);
     cache.visible = label.Visible && !caption.isEmpty();
-    if (cache.visible) update(cache.rect);
+    if (cache.visible) dirty_ += cache.rect;
+    ScheduleFinish();
 }
 
 int ClockWindow::PopupMenu(std::span<const MenuItem> items) {
@@ -394,11 +426,16 @@ bool ClockWindow::SaveSetting(std::string_view app, std::string_view section, st
 }
 
 DateTime ClockWindow::Now() {
+    // Most ticks fall in the second already known; only a new one is converted.
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-            local.tm_hour,        local.tm_min,     local.tm_sec};
+    if (now != nowSeconds_) {
+        std::tm local{};
+        localtime_r(&now, &local);
+        nowSeconds_ = now;
+        nowLocal_ = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                     local.tm_hour,        local.tm_min,     local.tm_sec};
+    }
+    return nowLocal_;
 }
 
 void ClockWindow::Warn(std::string_view line) {
@@ -417,6 +454,7 @@ void ClockWindow::DestroyForm() {
 }
 
 void ClockWindow::paintEvent(QPaintEvent* event) {
+    FinishDrawing();
     QPainter painter(this);
     const QRect area = event->rect();
     const qreal ratio = devicePixelRatioF();

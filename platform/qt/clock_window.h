@@ -10,11 +10,14 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <QRect>
+#include <QRegion>
 #include <QStaticText>
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <span>
@@ -50,7 +53,8 @@ class ClockWindow : public QWidget, public FormsRuntime {
     bool AlwaysInFront() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
     void ShowWithoutActivating();
 
-    const QImage& Surface() const { return image_; }
+    // The backing image, with all drawing so far in it.
+    const QImage& Surface();
     // Where each label was last painted, logical pixels.
     QRect LabelRect(int index) const { return labelCache_.at(index).rect; }
 
@@ -101,9 +105,12 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void ResizeTo(QSize size);
     QPoint ToDevice(Point twips) const;
     int DevicePen(int penWidth) const;
-    // Draws on the backing image with the pen and repaints the bounds (image pixels).
+    // Draws on the backing image with the pen; the bounds (image pixels) are repainted
+    // if anything in them changed, once the event that draws has finished.
     void Paint(Color color, int penWidth, QRect deviceBounds,
                const std::function<void(QPainter&)>& draw);
+    void ScheduleFinish();
+    void FinishDrawing();
     QRect LabelPixels(const Label& label) const;
     // Pointer position in twips relative to the window's current top-left corner.
     QPointF ClientTwips(const QMouseEvent& event) const;
@@ -112,6 +119,11 @@ class ClockWindow : public QWidget, public FormsRuntime {
     TwipsScale scale_;        // twips per device-independent pixel
     TwipsScale deviceScale_;  // twips per pixel of the backing image
     QImage image_;
+    QPainter painter_;  // open on image_ while an event draws
+    QRegion dirty_;     // logical pixels to repaint when it has finished
+    bool finishPending_ = false;
+    std::time_t nowSeconds_ = -1;
+    DateTime nowLocal_;
     QSize size_;  // the size the form was last told about
     std::array<LabelCache, 2> labelCache_;
     QTimer timer_;
