@@ -186,29 +186,47 @@ def read_calls_and_costs(path):
     return total, inclusive, calls
 
 
-def callgrind(desktop, torven, seconds):
-    """Instructions per quiet tick and per redraw of the running clock."""
+def callgrind(desktop, torven, seconds, settle=15):
+    """Instructions of the running clock, per tick and per redraw."""
     out = os.path.join(desktop.work, "callgrind.out")
     client = subprocess.Popen(
-        ["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}", "--collect-atstart=no",
-         "--toggle-collect=torven::qt::ClockWindow::timerEvent*",
-         "--toggle-collect=QWidgetRepaintManager::sync*",
+        ["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}",
          "--compress-strings=no", "--compress-pos=no", torven],
-        env=desktop.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        env=desktop.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=desktop.work)
+    # Count only the steady state: zero after start-up, dump after `seconds`.
+    time.sleep(settle)
+    subprocess.run(["callgrind_control", "-z", str(client.pid)], capture_output=True, check=True)
     time.sleep(seconds)
+    subprocess.run(["callgrind_control", "-d", str(client.pid)], capture_output=True, check=True)
     client.send_signal(signal.SIGTERM)
-    client.wait(timeout=60)
-    total, inclusive, calls = read_calls_and_costs(out)
+    client.wait(timeout=120)
+    total, inclusive, calls = read_calls_and_costs(out + ".1")
 
-    def find(fragment):
-        keys = [k for k in inclusive if fragment in k]
-        return (sum(inclusive[k] for k in keys), sum(calls[k] for k in keys))
+    def find(name):
+        return inclusive.get(name, 0), calls.get(name, 0)
 
-    ticks_ir, ticks = find("torven::Form1::Timer()")
+    tick_ir, ticks = find("torven::Form1::Timer()")
     draw_ir, draws = find("torven::Form1::DRAWHANDS()")
-    sync_ir, syncs = find("QWidgetRepaintManager::sync")
-    return {"ticks": ticks, "redraws": draws, "tick_ir": ticks_ir, "draw_ir": draw_ir,
-            "sync_ir": sync_ir, "syncs": syncs, "total": total}
+    paint_ir, paints = find("QWidgetRepaintManager::sync()")
+    return {"ticks": ticks, "redraws": draws, "tick_ir": tick_ir, "draw_ir": draw_ir,
+            "paint_ir": paint_ir, "paints": paints, "total": total, "seconds": seconds}
+
+
+def report_side_by_side(results, args):
+    med = {name: {key: statistics.median(r[key] for r in runs) for key in runs[0]}
+           for name, runs in results.items()}
+    print(f"Medians of {args.runs} runs of {args.seconds:g} s each, one Xvfb 1024x768 with "
+          "openbox, clients interleaved.\n")
+    print("| client | client CPU s/min | X server CPU s/min | client + X | "
+          "context switches/s | RSS MiB | start to mapped ms |")
+    print("|---|---|---|---|---|---|---|")
+    for name, m in med.items():
+        label = " ".join(CLIENTS[name]) if name != "torven" else "torven"
+        print(f"| {label} | {m['client']:.3f} | {m['x']:.3f} | {m['client'] + m['x']:.3f} | "
+              f"{m['switches']:.1f} | {m['rss']:.1f} | {m['mapped']:.0f} |")
+    ratio = (med["torven"]["client"] + med["torven"]["x"]) / (
+        med["xclock"]["client"] + med["xclock"]["x"])
+    print(f"\ntorven's client + X CPU is {ratio:.2f} times xclock's.")
 
 
 def main():
@@ -227,34 +245,25 @@ def main():
             for name, command in CLIENTS.items():  # interleaved: drift hits all alike
                 results[name].append(measure(desktop, command, args.seconds))
                 print(f"run {run + 1}/{args.runs} {name}: {results[name][-1]}", file=sys.stderr)
-        grind = None if args.no_callgrind else callgrind(desktop, CLIENTS["torven"][0], 40)
+        grind = None if args.no_callgrind else callgrind(desktop, CLIENTS["torven"][0], 20)
     finally:
         desktop.close()
 
-    med = {name: {key: statistics.median(r[key] for r in runs) for key in runs[0]}
-           for name, runs in results.items()}
-    print(f"Medians of {args.runs} runs of {args.seconds:g} s each, one Xvfb 1024x768 with "
-          "openbox, clients interleaved.\n")
-    print("| client | client CPU s/min | X server CPU s/min | client + X | "
-          "context switches/s | RSS MiB | start to mapped ms |")
-    print("|---|---|---|---|---|---|---|")
-    for name, m in med.items():
-        label = " ".join(CLIENTS[name]) if name != "torven" else "torven"
-        print(f"| {label} | {m['client']:.3f} | {m['x']:.3f} | {m['client'] + m['x']:.3f} | "
-              f"{m['switches']:.1f} | {m['rss']:.1f} | {m['mapped']:.0f} |")
-    ratio = (med["torven"]["client"] + med["torven"]["x"]) / (
-        med["xclock"]["client"] + med["xclock"]["x"])
-    print(f"\ntorven's client + X CPU is {ratio:.2f} times xclock's.")
+    if args.runs:
+        report_side_by_side(results, args)
     if grind:
-        quiet = grind["tick_ir"] - grind["draw_ir"]
-        quiet_ticks = max(grind["ticks"] - grind["redraws"], 1)
-        print(f"\ncallgrind, {grind['ticks']} ticks with {grind['redraws']} redraws:")
-        print(f"- quiet tick (timer event, no new second): "
-              f"{quiet / quiet_ticks:,.0f} instructions")
-        print(f"- redraw: hands and readout into the image "
-              f"{grind['draw_ir'] / max(grind['redraws'], 1):,.0f}, "
-              f"painting and flushing to X {grind['sync_ir'] / max(grind['syncs'], 1):,.0f} "
-              f"instructions ({grind['syncs']} paints)")
+        g = grind
+        redraws = max(g["redraws"], 1)
+        redraw = (g["draw_ir"] + g["paint_ir"]) / redraws
+        quiet = (g["total"] - g["draw_ir"] - g["paint_ir"]) / g["ticks"] if g["ticks"] else 0
+        print(f"\ncallgrind, {g['seconds']} s of steady running: {g['ticks']} ticks, "
+              f"{g['redraws']} of them with a new second, {g['paints']} paints; "
+              f"{g['total']:,} instructions in all the process's threads.\n")
+        print(f"- per tick, everything but drawing and painting (event loop, timer, time "
+              f"reading): {quiet:,.0f} instructions")
+        print(f"- per redraw, hands and readout into the image "
+              f"{g['draw_ir'] / redraws:,.0f} + repaint and flush to X "
+              f"{g['paint_ir'] / redraws:,.0f} = {redraw:,.0f} instructions")
 
 
 if __name__ == "__main__":

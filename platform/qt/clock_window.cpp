@@ -19,8 +19,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <map>
 #include <numbers>
 #include <set>
+#include <vector>
 
 namespace torven::qt {
 namespace {
@@ -224,8 +226,8 @@ void ClockWindow::ResizeTo(QSize size) {
     if (this->size() != size) resize(size);
 
     FinishDrawing();
-    const qreal ratio = devicePixelRatioF();
-    QImage next(size * ratio, QImage::Format_RGB32);
+    ratio_ = devicePixelRatioF();
+    QImage next(size * ratio_, QImage::Format_RGB32);
     if (next.isNull()) {
         Warn("TORVEN: no memory for a window of this size");
     } else {
@@ -233,7 +235,7 @@ void ClockWindow::ResizeTo(QSize size) {
         QPainter(&next).drawImage(0, 0, image_);
     }
     image_ = std::move(next);
-    deviceScale_ = TwipsScale(scale_.TwipsPerPixel() / ratio);
+    deviceScale_ = TwipsScale(scale_.TwipsPerPixel() / ratio_);
     update();
     if (events_) events_->Resize();
 }
@@ -255,35 +257,80 @@ QPoint ClockWindow::ToDevice(Point twips) const {
 }
 
 int ClockWindow::DevicePen(int penWidth) const {
-    return std::max(1, static_cast<int>(std::lround(penWidth * devicePixelRatioF())));
+    return std::max(1, static_cast<int>(std::lround(penWidth * ratio_)));
 }
 
 void ClockWindow::Paint(Color color, int penWidth, QRect deviceBounds,
                         const std::function<void(QPainter&)>& draw) {
     if (image_.isNull()) return;
     const int pen = DevicePen(penWidth);
-    const int margin = pen / 2 + 2;
-    const QRect touched = deviceBounds.adjusted(-margin, -margin, margin, margin) & image_.rect();
-    // The face redraws its hour marks every second in the same place; a small shape
-    // that changed no pixel needs no repaint.
-    constexpr int kCompareArea = 48 * 48;
-    const bool compare = touched.width() * touched.height() <= kCompareArea;
-    const QImage before = compare ? image_.copy(touched) : QImage();
-
     if (!painter_.isActive()) {
         painter_.begin(&image_);
         painter_.setBrush(Qt::NoBrush);
         ScheduleFinish();
     }
-    // Square caps and mitred joins on an aliased pen: drawing the same shape in the
-    // background colour covers exactly the same pixels again.
-    painter_.setPen(QPen(ToQColor(color), pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    // An aliased pen: drawing the same shape in the background colour covers exactly
+    // the same pixels again.
+    painter_.setPen(QPen(ToQColor(color), pen, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
     draw(painter_);
+    const int margin = pen / 2 + 2;
+    MarkChanged(deviceBounds.adjusted(-margin, -margin, margin, margin));
+}
 
-    if (compare && image_.copy(touched) == before) return;
-    const qreal ratio = devicePixelRatioF();
-    dirty_ += QRectF(touched.topLeft().toPointF() / ratio, touched.size().toSizeF() / ratio)
+// The pixels a round pen of this width covers around a point of its path.
+static const std::vector<QPoint>& PenShape(int width) {
+    static std::map<int, std::vector<QPoint>> shapes;
+    std::vector<QPoint>& shape = shapes[width];
+    if (!shape.empty()) return shape;
+    const int low = -(width / 2);
+    const double centre = width % 2 == 0 ? 0.5 : 0.0;
+    const double reach = width / 2.0;
+    for (int dy = low; dy < low + width; ++dy) {
+        for (int dx = low; dx < low + width; ++dx) {
+            const double x = dx + centre, y = dy + centre;
+            if (width <= 2 || x * x + y * y <= reach * reach) shape.emplace_back(dx, dy);
+        }
+    }
+    return shape;
+}
+
+void ClockWindow::StrokeLine(QPoint a, QPoint b, Color color, int penWidth) {
+    if (image_.isNull()) return;
+    if (painter_.isActive()) painter_.end();  // the pixels are written directly
+    const std::vector<QPoint>& pen = PenShape(DevicePen(penWidth));
+    const QRgb rgb = ToQColor(color).rgb();
+    const int width = image_.width(), height = image_.height();
+    uchar* const bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    int left = width, top = height, right = -1, bottom = -1;  // what changed
+    // Bresenham from a to b, both ends included, the pen stamped at every step.
+    const int dx = std::abs(b.x() - a.x()), sx = a.x() < b.x() ? 1 : -1;
+    const int dy = -std::abs(b.y() - a.y()), sy = a.y() < b.y() ? 1 : -1;
+    int error = dx + dy;
+    for (int x = a.x(), y = a.y();;) {
+        for (const QPoint& offset : pen) {
+            const int px = x + offset.x(), py = y + offset.y();
+            if (px < 0 || py < 0 || px >= width || py >= height) continue;
+            QRgb& pixel = reinterpret_cast<QRgb*>(bits + py * stride)[px];
+            if (pixel == rgb) continue;
+            pixel = rgb;
+            left = std::min(left, px), right = std::max(right, px);
+            top = std::min(top, py), bottom = std::max(bottom, py);
+        }
+        if (x == b.x() && y == b.y()) break;
+        const int twice = 2 * error;
+        if (twice >= dy) error += dy, x += sx;
+        if (twice <= dx) error += dx, y += sy;
+    }
+    // Redrawing what is already there (the hour marks, every second) repaints nothing.
+    if (right >= 0) MarkChanged(QRect(QPoint(left, top), QPoint(right, bottom)));
+}
+
+void ClockWindow::MarkChanged(QRect deviceRect) {
+    if (deviceRect.isEmpty()) return;
+    dirty_ += QRectF(deviceRect.topLeft().toPointF() / ratio_, deviceRect.size().toSizeF() / ratio_)
                   .toAlignedRect();
+    ScheduleFinish();
 }
 
 void ClockWindow::ScheduleFinish() {
@@ -312,15 +359,15 @@ void ClockWindow::Fill(Color color) {
 }
 
 void ClockWindow::Line(Point from, Point to, Color color, int penWidth) {
-    const QPoint a = ToDevice(from);
-    const QPoint b = ToDevice(to);
-    Paint(color, penWidth, QRect(a, b).normalized(), [&](QPainter& p) { p.drawLine(a, b); });
+    StrokeLine(ToDevice(from), ToDevice(to), color, penWidth);
 }
 
 void ClockWindow::Box(Point a, Point b, Color color, int penWidth) {
-    const QRect box = QRect(ToDevice(a), ToDevice(b)).normalized();
-    const QPolygon outline{box.topLeft(), box.topRight(), box.bottomRight(), box.bottomLeft()};
-    Paint(color, penWidth, box, [&](QPainter& p) { p.drawPolygon(outline); });
+    const QPoint p = ToDevice(a), q = ToDevice(b);
+    StrokeLine(p, {q.x(), p.y()}, color, penWidth);
+    StrokeLine({q.x(), p.y()}, q, color, penWidth);
+    StrokeLine(q, {p.x(), q.y()}, color, penWidth);
+    StrokeLine({p.x(), q.y()}, p, color, penWidth);
 }
 
 void ClockWindow::Circle(Point centre, std::int32_t radius, Color color, int penWidth,
@@ -457,9 +504,8 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
     FinishDrawing();
     QPainter painter(this);
     const QRect area = event->rect();
-    const qreal ratio = devicePixelRatioF();
     painter.drawImage(QRectF(area), image_,
-                      QRectF(area.topLeft().toPointF() * ratio, area.size().toSizeF() * ratio));
+                      QRectF(area.topLeft().toPointF() * ratio_, area.size().toSizeF() * ratio_));
     painter.setFont(font());
     for (const LabelCache& label : labelCache_) {
         if (!label.visible || !label.rect.intersects(area)) continue;

@@ -105,10 +105,12 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void ResizeTo(QSize size);
     QPoint ToDevice(Point twips) const;
     int DevicePen(int penWidth) const;
-    // Draws on the backing image with the pen; the bounds (image pixels) are repainted
-    // if anything in them changed, once the event that draws has finished.
+    // Draw on the backing image (image pixels); what they touched is repainted once
+    // the event that draws has finished.
     void Paint(Color color, int penWidth, QRect deviceBounds,
                const std::function<void(QPainter&)>& draw);
+    void StrokeLine(QPoint a, QPoint b, Color color, int penWidth);
+    void MarkChanged(QRect deviceRect);
     void ScheduleFinish();
     void FinishDrawing();
     QRect LabelPixels(const Label& label) const;
@@ -118,6 +120,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     FormEvents* events_ = nullptr;
     TwipsScale scale_;        // twips per device-independent pixel
     TwipsScale deviceScale_;  // twips per pixel of the backing image
+    qreal ratio_ = 1;         // image pixels per device-independent pixel
     QImage image_;
     QPainter painter_;  // open on image_ while an event draws
     QRegion dirty_;     // logical pixels to repaint when it has finished
