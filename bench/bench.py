@@ -53,12 +53,16 @@ def context_switches(pid):
     return total
 
 
-def rss_mib(pid):
-    with open(f"/proc/{pid}/status") as f:
+def memory_mib(pid):
+    """Resident, proportional (shared pages divided among their users) and private."""
+    fields = {}
+    with open(f"/proc/{pid}/smaps_rollup") as f:
         for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1]) / 1024
-    return float("nan")
+            parts = line.split()
+            if len(parts) == 3 and parts[2] == "kB":
+                fields[parts[0].rstrip(":")] = int(parts[1]) / 1024
+    return (fields.get("Rss", 0), fields.get("Pss", 0),
+            fields.get("Private_Clean", 0) + fields.get("Private_Dirty", 0))
 
 
 class Desktop:
@@ -131,7 +135,7 @@ def measure(desktop, command, seconds, settle=2.0):
     time.sleep(seconds)
     elapsed = time.monotonic() - t0
     cpu1, x1, cs1 = cpu_ns(client.pid), cpu_ns(desktop.xvfb.pid), context_switches(client.pid)
-    rss = rss_mib(client.pid)
+    rss, pss, private = memory_mib(client.pid)
     client.send_signal(signal.SIGTERM)
     client.wait(timeout=10)
     per_minute = 60.0 / elapsed
@@ -140,6 +144,8 @@ def measure(desktop, command, seconds, settle=2.0):
         "x": (x1 - x0) / 1e9 * per_minute,
         "switches": (cs1 - cs0) / elapsed,
         "rss": rss,
+        "pss": pss,
+        "private": private,
         "mapped": mapped * 1000,
     }
 
@@ -218,12 +224,13 @@ def report_side_by_side(results, args):
     print(f"Medians of {args.runs} runs of {args.seconds:g} s each, one Xvfb 1024x768 with "
           "openbox, clients interleaved.\n")
     print("| client | client CPU s/min | X server CPU s/min | client + X | "
-          "context switches/s | RSS MiB | start to mapped ms |")
-    print("|---|---|---|---|---|---|---|")
+          "context switches/s | RSS MiB | PSS MiB | private MiB | start to mapped ms |")
+    print("|---|---|---|---|---|---|---|---|---|")
     for name, m in med.items():
         label = " ".join(CLIENTS[name]) if name != "torven" else "torven"
         print(f"| {label} | {m['client']:.3f} | {m['x']:.3f} | {m['client'] + m['x']:.3f} | "
-              f"{m['switches']:.1f} | {m['rss']:.1f} | {m['mapped']:.0f} |")
+              f"{m['switches']:.1f} | {m['rss']:.1f} | {m['pss']:.1f} | {m['private']:.1f} | "
+              f"{m['mapped']:.0f} |")
     ratio = (med["torven"]["client"] + med["torven"]["x"]) / (
         med["xclock"]["client"] + med["xclock"]["x"])
     print(f"\ntorven's client + X CPU is {ratio:.2f} times xclock's.")

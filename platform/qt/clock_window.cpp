@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QCursor>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -27,8 +28,8 @@
 namespace torven::qt {
 namespace {
 
-// A backing image of this many pixels a side is already 256 MiB; larger windows
-// are refused rather than risking the allocation.
+// A backing image of this many pixels a side is already 256 MiB; the window is made
+// no larger than that.
 constexpr int kMaxSide = 8192;
 
 std::set<const ClockWindow*>& LiveWindows() {
@@ -398,6 +399,24 @@ QRect ClockWindow::LabelPixels(const Label& label) const {
             scale_.ToPixels(label.Height)};
 }
 
+const ClockWindow::Glyph& ClockWindow::GlyphFor(char32_t character, QRgb colour) {
+    const auto [found, added] = glyphs_.try_emplace(std::uint64_t{colour} << 32 | character);
+    Glyph& glyph = found->second;
+    if (!added) return glyph;
+    const QString text = QString::fromUcs4(&character, 1);
+    const QFontMetricsF metrics(font());
+    glyph.advance = metrics.horizontalAdvance(text);
+    const QSizeF size(glyph.advance + 2 * kGlyphPad, metrics.height());
+    glyph.image = QImage((size * ratio_).toSize(), QImage::Format_ARGB32_Premultiplied);
+    glyph.image.setDevicePixelRatio(ratio_);
+    glyph.image.fill(Qt::transparent);
+    QPainter painter(&glyph.image);
+    painter.setFont(font());
+    painter.setPen(QColor(colour));
+    painter.drawText(QPointF(kGlyphPad, metrics.ascent()), text);
+    return glyph;
+}
+
 void ClockWindow::LabelChanged(int index) {
     if (!events_) return;
     const auto labels = events_->Labels();
@@ -406,16 +425,23 @@ void ClockWindow::LabelChanged(int index) {
     LabelCache& cache = labelCache_[index];
     if (cache.visible) dirty_ += cache.rect;
 
-    const QString caption = QString::fromUtf8(label.Caption);
-    // Laying out text is the dearest part of a second's update: do it only when the
-    // caption really changed, never while painting.
-    if (cache.text.text() != caption) {
-        cache.text.setText(caption);
-        cache.text.prepare(QTransform(), font());
+    // The captions are dates and times: characters that need no shaping across
+    // their neighbours, so each is drawn from its own kept image.
+    const QRgb colour = ToQColor(label.ForeColor).rgb();
+    cache.glyphs.clear();
+    qreal x = 0;
+    for (const char32_t character : QString::fromUtf8(label.Caption).toUcs4()) {
+        const Glyph& glyph = GlyphFor(character, colour);
+        cache.glyphs.emplace_back(x, &glyph);
+        x += glyph.advance;
     }
-    cache.rect = LabelPixels(label);
-    cache.color = ToQColor(label.ForeColor);
-    cache.visible = label.Visible && !caption.isEmpty();
+    // A caption wider or taller than its label (the desktop's font may be larger than
+    // the one the layout was made for) shows whole, as on Windows.
+    const QRect design = LabelPixels(label);
+    const QSize text(static_cast<int>(std::ceil(x)) + kGlyphPad,
+                     static_cast<int>(std::ceil(QFontMetricsF(font()).height())));
+    cache.rect = design.united(QRect(design.topLeft(), text)).adjusted(-kGlyphPad, 0, 0, 0);
+    cache.visible = label.Visible && !cache.glyphs.empty();
     if (cache.visible) dirty_ += cache.rect;
     ScheduleFinish();
 }
@@ -506,12 +532,11 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
     const QRect area = event->rect();
     painter.drawImage(QRectF(area), image_,
                       QRectF(area.topLeft().toPointF() * ratio_, area.size().toSizeF() * ratio_));
-    painter.setFont(font());
     for (const LabelCache& label : labelCache_) {
         if (!label.visible || !label.rect.intersects(area)) continue;
-        painter.setClipRect(label.rect);
-        painter.setPen(label.color);
-        painter.drawStaticText(label.rect.topLeft(), label.text);
+        // The rectangle starts kGlyphPad left of the text, as each glyph's image does.
+        for (const auto& [x, glyph] : label.glyphs)
+            painter.drawImage(label.rect.topLeft() + QPointF(x, 0), glyph->image);
     }
 }
 

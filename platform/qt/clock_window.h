@@ -13,7 +13,6 @@
 #include <QPainter>
 #include <QRect>
 #include <QRegion>
-#include <QStaticText>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -21,6 +20,8 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <unordered_map>
+#include <vector>
 
 #include "forms_runtime.h"
 #include "twips.h"
@@ -55,7 +56,8 @@ class ClockWindow : public QWidget, public FormsRuntime {
 
     // The backing image, with all drawing so far in it.
     const QImage& Surface();
-    // Where each label was last painted, logical pixels.
+    // Where each label was last painted, logical pixels: its own rectangle, grown to
+    // hold the whole caption.
     QRect LabelRect(int index) const { return labelCache_.at(index).rect; }
 
     // FormsRuntime
@@ -95,10 +97,18 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    // One character of a caption in one colour, drawn once and kept: a second's new
+    // time is then a few small image copies, with no text layout at all.
+    struct Glyph {
+        QImage image;  // transparent around the character, kGlyphPad pixels to its left
+        qreal advance = 0;
+    };
+    static constexpr int kGlyphPad = 2;
+    const Glyph& GlyphFor(char32_t character, QRgb colour);
+
     struct LabelCache {
         QRect rect;  // logical pixels, where it was last painted
-        QStaticText text;
-        QColor color;
+        std::vector<std::pair<qreal, const Glyph*>> glyphs;  // x from the left, glyph
         bool visible = false;
     };
 
@@ -129,6 +139,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     DateTime nowLocal_;
     QSize size_;  // the size the form was last told about
     std::array<LabelCache, 2> labelCache_;
+    std::unordered_map<std::uint64_t, Glyph> glyphs_;  // by colour and character
     QTimer timer_;
 };
 

@@ -14,24 +14,13 @@ case_name=$2
 shots=${3:-$PWD}
 mkdir -p "$shots"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local i
-    # Last started, first ended: the clock before its window manager and X server.
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
+source "$(dirname "$0")/../../scripts/private_desktop.sh"
+trap end_private_desktop EXIT
+work=""
 fail() {
     echo "FAIL [$case_name]: $*" >&2
     [ -n "${DISPLAY:-}" ] && import -window root "$shots/$case_name-failed.png" 2>/dev/null || true
-    [ -f "$work/torven.log" ] && sed 's/^/  torven: /' "$work/torven.log" >&2
-    [ -n "${E2E_DEBUG:-}" ] && { xwininfo -root -tree | grep -i torven; ps -o pid,stat,wchan:20,args -p "${clock:-1}"; } >&2
+    [ -n "$work" ] && [ -f "$work/torven.log" ] && sed 's/^/  torven: /' "$work/torven.log" >&2
     exit 1
 }
 
@@ -45,21 +34,10 @@ wait_for() {
     return 1
 }
 
-wm_ready() {
-    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
-}
-
 start_desktop() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -br 3>"$work/display" 2>/dev/null &
-    pids+=($!)
-    wait_for test -s "$work/display" || fail "Xvfb did not start"
-    export DISPLAY=":$(head -n1 "$work/display")"
-    openbox --sm-disable >/dev/null 2>&1 &
-    pids+=($!)
-    wait_for wm_ready || fail "openbox did not start"
-    export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
-    mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-    chmod 700 "$XDG_RUNTIME_DIR"
+    # A black root window (-br): the desktop that shows around the round clock.
+    start_private_desktop -br || fail "no desktop"
+    work=$desktop_work
     settings="$XDG_CONFIG_HOME/TORVEN/TORVEN.conf"
 }
 
@@ -75,7 +53,7 @@ managed() {
 start_clock() {
     "$torven" >>"$work/torven.log" 2>&1 &
     clock=$!
-    pids+=("$clock")
+    desktop_track "$clock"
     wait_for visible_clock || fail "no clock window"
     window=$(visible_clock)
     # Managed by the window manager, which has said where the frame is.
