@@ -31,7 +31,28 @@ CLIENTS = {
     "torven": None,  # filled from the command line
     "xclock": ["xclock", "-analog", "-update", "1"],
     "oclock": ["oclock"],
+    # Floors, built from bench/ into the scratch folder: what ten wake-ups a second
+    # cost the operating system, and what a do-nothing Qt window with the tick costs.
+    "floor_poll": None,
+    "floor_qt": None,
 }
+LABELS = {
+    "floor_poll": "floor: poll() every 100 ms, no window",
+    "floor_qt": "floor: Qt window, empty 100 ms QTimer",
+}
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def build_floors(work):
+    poll = os.path.join(work, "floor_poll")
+    qt = os.path.join(work, "floor_qt")
+    subprocess.run(["cc", "-O2", "-o", poll, os.path.join(HERE, "floor_poll.c")], check=True)
+    flags = subprocess.run(["pkg-config", "--cflags", "--libs", "Qt6Widgets"], check=True,
+                           capture_output=True, text=True).stdout.split()
+    subprocess.run(["c++", "-std=c++17", "-O2", "-fPIC", "-o", qt,
+                    os.path.join(HERE, "floor_qt.cpp"), *flags], check=True)
+    CLIENTS["floor_poll"] = [poll]
+    CLIENTS["floor_qt"] = [qt]
 
 
 def cpu_ns(pid):
@@ -107,12 +128,14 @@ class Desktop:
             if not os.read(self.xev.stdout.fileno(), 65536):
                 break
 
-    def start(self, command):
+    def start(self, command, maps=True):
         """Starts a client; returns it and the seconds until its window was mapped."""
         self._drain()
         started = time.monotonic()
         client = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
                                   stderr=subprocess.DEVNULL)
+        if not maps:
+            return client, float("nan")
         buffer = b""
         while b"MapNotify" not in buffer:
             if not select.select([self.xev.stdout], [], [], 10)[0]:
@@ -128,7 +151,7 @@ class Desktop:
 
 
 def measure(desktop, command, seconds, settle=2.0):
-    client, mapped = desktop.start(command)
+    client, mapped = desktop.start(command, maps=command != CLIENTS["floor_poll"])
     time.sleep(settle)
     cpu0, x0, cs0 = cpu_ns(client.pid), cpu_ns(desktop.xvfb.pid), context_switches(client.pid)
     t0 = time.monotonic()
@@ -227,7 +250,7 @@ def report_side_by_side(results, args):
           "context switches/s | RSS MiB | PSS MiB | private MiB | start to mapped ms |")
     print("|---|---|---|---|---|---|---|---|---|")
     for name, m in med.items():
-        label = " ".join(CLIENTS[name]) if name != "torven" else "torven"
+        label = LABELS.get(name, " ".join(CLIENTS[name]) if name != "torven" else "torven")
         print(f"| {label} | {m['client']:.3f} | {m['x']:.3f} | {m['client'] + m['x']:.3f} | "
               f"{m['switches']:.1f} | {m['rss']:.1f} | {m['pss']:.1f} | {m['private']:.1f} | "
               f"{m['mapped']:.0f} |")
@@ -247,6 +270,7 @@ def main():
 
     desktop = Desktop()
     try:
+        build_floors(desktop.work)
         results = {name: [] for name in CLIENTS}
         for run in range(args.runs):
             for name, command in CLIENTS.items():  # interleaved: drift hits all alike
