@@ -20,6 +20,8 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
   # benchmarks
   x11-apps valgrind time
+  # build-time icon generator
+  python3
 )
 
 $SUDO apt-get update -q
