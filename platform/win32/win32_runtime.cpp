@@ -289,33 +289,27 @@ void Win32Runtime::State::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
     float y = scale.ToTwips(static_cast<short>(HIWORD(lParam)));
     int shift = ((wParam & MK_SHIFT) ? 1 : 0) | ((wParam & MK_CONTROL) ? 2 : 0) |
                 (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-    switch (message) {
-        case WM_LBUTTONDOWN:
-            SetCapture(hwnd);  // a fast drag may leave the round window
-            form->MouseDown(kLeftButton, shift, x, y);
-            break;
-        case WM_RBUTTONDOWN:
-            form->MouseDown(kRightButton, shift, x, y);
-            break;
-        case WM_MBUTTONDOWN:
-            form->MouseDown(kMiddleButton, shift, x, y);
-            break;
-        case WM_LBUTTONUP:
-            ReleaseCapture();
-            form->MouseUp(kLeftButton, shift, x, y);
-            break;
-        case WM_RBUTTONUP:
-            form->MouseUp(kRightButton, shift, x, y);
-            break;
-        case WM_MBUTTONUP:
-            form->MouseUp(kMiddleButton, shift, x, y);
-            break;
-        case WM_MOUSEMOVE: {
-            int buttons = ((wParam & MK_LBUTTON) ? kLeftButton : 0) |
-                          ((wParam & MK_RBUTTON) ? kRightButton : 0) |
-                          ((wParam & MK_MBUTTON) ? kMiddleButton : 0);
-            form->MouseMove(buttons, shift, x, y);
-            break;
+    if (message == WM_MOUSEMOVE) {
+        int buttons = ((wParam & MK_LBUTTON) ? kLeftButton : 0) |
+                      ((wParam & MK_RBUTTON) ? kRightButton : 0) |
+                      ((wParam & MK_MBUTTON) ? kMiddleButton : 0);
+        form->MouseMove(buttons, shift, x, y);
+        return;
+    }
+    struct Press {
+        UINT down, up;
+        int button;
+    };
+    static constexpr Press kPresses[] = {{WM_LBUTTONDOWN, WM_LBUTTONUP, kLeftButton},
+                                         {WM_RBUTTONDOWN, WM_RBUTTONUP, kRightButton},
+                                         {WM_MBUTTONDOWN, WM_MBUTTONUP, kMiddleButton}};
+    for (const Press& press : kPresses) {
+        if (message == press.down) {
+            if (press.button == kLeftButton) SetCapture(hwnd);  // a fast drag leaves the face
+            form->MouseDown(press.button, shift, x, y);
+        } else if (message == press.up) {
+            if (press.button == kLeftButton) ReleaseCapture();
+            form->MouseUp(press.button, shift, x, y);
         }
     }
 }
