@@ -40,8 +40,11 @@ geometry() {
              /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
 geometry_is() { [ "$(geometry)" = "$1" ]; }
-# The popup menu: an unnamed window of torven.exe, taller than the clock.
-menu_open() { xwininfo -root -tree | grep 'has no name.*"torven.exe"' | grep -q ' 1[0-9][0-9]x[2-9][0-9][0-9]+'; }
+# The popup menu: an unnamed window of torven.exe, taller than 150 pixels.
+menu_open() {
+    xwininfo -root -tree | grep 'has no name.*"torven.exe"' | grep -Eo ' [0-9]+x[0-9]+\+' |
+        awk -Fx '{ if ($2 + 0 > 150) found = 1 } END { exit !found }'
+}
 pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
 
 start_clock() {
