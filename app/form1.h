@@ -45,11 +45,11 @@ struct FormVariables {
 // The colour picker, with the two members the colour commands use.
 struct CommonDialog {
     bool CancelError = false;
-    Color Color = 0;
+    torven::Color Color = 0;
 };
 
 class Form1 final : public FormEvents, private FormVariables {
-public:
+  public:
     static constexpr std::string_view kAppName = "TORVEN";
     static constexpr std::string_view kSection = "Startup";
     static constexpr int kTimerInterval = 100;  // ms
@@ -60,13 +60,17 @@ public:
 
     // Events raised by the host.
     void Load() override { Form_Load(); }
-    void Resize() override { Form_Resize(); }
+    void Resize() override {
+        if (loaded_) Form_Resize();
+    }
     void Unload() override;
     bool Loaded() const override { return loaded_; }
     void MouseDown(int button, int shift, float x, float y) override;
     void MouseMove(int buttons, int shift, float x, float y) override;
     void MouseUp(int button, int shift, float x, float y) override;
-    void Timer() override { Timer1_Timer(); }
+    void Timer() override {
+        if (loaded_) Timer1_Timer();
+    }
     int TimerInterval() const override { return kTimerInterval; }
     std::span<const Label> Labels() const override { return labels_; }
 
@@ -107,7 +111,7 @@ public:
     // Runs the click procedure of menu entry `index` (as a pick in the popup would).
     void Click(int index);
 
-private:
+  private:
     using Command = void (Form1::*)();
     struct MenuDesign {
         std::string_view name;
@@ -141,10 +145,12 @@ private:
     void SetLabelForeColor(int index, Color color);
     void SetLabelVisible(int index, bool visible);
 
-    MenuItem& Item(std::string_view name);
     MenuItem& mnuTopmost() { return menu_[0]; }
     MenuItem& anadigi() { return menu_[1]; }
     MenuItem& henka() { return menu_[2]; }
+
+    struct Setting;
+    static std::span<const Setting> Settings();
 
     void ResizeBy(bool grow, double factor);
     bool PickColor(Color& into);

@@ -76,7 +76,7 @@ struct MenuItem {
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 
 class FormsRuntime {
-public:
+  public:
     virtual ~FormsRuntime() = default;
 
     // The window's outer rectangle in twips. Assigning a Width or Height that changes
@@ -126,8 +126,8 @@ public:
     // SaveSetting creates what is missing; it returns false when the store refused.
     virtual std::string GetSetting(std::string_view app, std::string_view section,
                                    std::string_view key, std::string_view defaultText) = 0;
-    virtual bool SaveSetting(std::string_view app, std::string_view section,
-                             std::string_view key, std::string_view text) = 0;
+    virtual bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,
+                             std::string_view text) = 0;
 
     // The current local date and time.
     virtual DateTime Now() = 0;
@@ -141,7 +141,7 @@ public:
 
 // What the host raises on the form, one event at a time on the UI thread.
 class FormEvents {
-public:
+  public:
     virtual ~FormEvents() = default;
 
     virtual void Load() = 0;    // once, before the window is first shown

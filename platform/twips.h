@@ -9,7 +9,7 @@ namespace torven {
 inline constexpr double kTwipsPerInch = 1440.0;
 
 class TwipsScale {
-public:
+  public:
     // 15 twips a pixel at 96 DPI.
     explicit constexpr TwipsScale(double twipsPerPixel = 15.0) : perPixel_(twipsPerPixel) {}
     static TwipsScale ForDpi(double dpi) { return TwipsScale(kTwipsPerInch / dpi); }
@@ -26,7 +26,7 @@ public:
     }
     float ToTwips(double pixels) const { return static_cast<float>(pixels * perPixel_); }
 
-private:
+  private:
     double perPixel_;
 };
 
