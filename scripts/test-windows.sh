@@ -2,10 +2,16 @@
 # Cross-builds the Windows clock with mingw-w64 into build/win32 and runs every test
 # of that build (the core's unit tests, the Windows host's tests and the end-to-end
 # run of torven.exe) under Wine, on a private Xvfb display with openbox.
-# Usage: scripts/test-windows.sh [extra ctest arguments]
+# Usage: scripts/test-windows.sh [--bench] [extra ctest arguments]
+# --bench also measures the Windows host (redraw, tick, memory, GUI objects).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TORVEN_WIN32_BUILD:-$root/build/win32}
+bench=0
+if [ "${1:-}" = --bench ]; then
+    bench=1
+    shift
+fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
@@ -44,3 +50,6 @@ for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic"; do
 done
 
 ctest --test-dir "$build" --output-on-failure "$@"
+if [ "$bench" = 1 ]; then
+    wine "$build/tests/win32/torven_win32_bench.exe"
+fi
