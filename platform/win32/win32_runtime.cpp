@@ -481,11 +481,12 @@ void Win32Runtime::Circle(Point centre, std::int32_t radius, Color color, int pe
 void Win32Runtime::LabelChanged(int index) {
     if (!s_->form || !s_->hwnd) return;
     auto labels = s_->form->Labels();
-    if (index < 0 || static_cast<size_t>(index) >= labels.size()) return;
-    RECT& last = s_->labelRects[static_cast<size_t>(index) % s_->labelRects.size()];
-    InvalidateRect(s_->hwnd, &last, FALSE);
-    last = s_->LabelRect(labels[static_cast<size_t>(index)]);
-    InvalidateRect(s_->hwnd, &last, FALSE);
+    auto i = static_cast<size_t>(index);
+    if (index < 0 || i >= labels.size() || i >= s_->labelRects.size()) return;
+    // Repaint where the label was and where it is now.
+    InvalidateRect(s_->hwnd, &s_->labelRects[i], FALSE);
+    s_->labelRects[i] = s_->LabelRect(labels[i]);
+    InvalidateRect(s_->hwnd, &s_->labelRects[i], FALSE);
 }
 
 int Win32Runtime::PopupMenu(std::span<const MenuItem> items) {

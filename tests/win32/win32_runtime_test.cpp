@@ -446,6 +446,13 @@ TEST_F(ClockOnWindow, TheWindowIsTheEllipseAroundTheClientArea) {
     DeleteObject(shape);
 }
 
+TEST(Win32Module1, ARegionTheWindowRefusedIsDeleted) {
+    Module1::HRGN region = Module1::CreateEllipticRgnIndirect({1, 1, 50, 50});
+    ASSERT_NE(region, 0);
+    EXPECT_EQ(Module1::SetWindowRgn(0, region, true), 0);  // no such window
+    EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(region)), 0u);
+}
+
 TEST_F(ClockOnWindow, AlwaysInFrontSwitchesTheBandAndNothingElse) {
     Load();  // Temae defaults to on; start-up shows the window
     EXPECT_TRUE(IsWindowVisible(h()));
