@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -17,6 +19,10 @@
 
 namespace torven {
 namespace {
+
+// Like torven.exe, whose manifest says so.
+[[maybe_unused]] const bool kPerMonitorDpiAware =
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
 
 HWND Window(const Win32Runtime& rt) {
     return reinterpret_cast<HWND>(rt.hWnd());
@@ -88,6 +94,28 @@ TEST(Win32Window, PlacesAndSizesInTwipsFifteenToAPixel) {
     EXPECT_EQ(rt.Height(), 1605);
     rt.SetLeft(-500);  // dragged off the left edge
     EXPECT_EQ(WindowRect(Window(rt)).left, -33);
+}
+
+// Runs at every DPI; tests/win32/high_dpi.sh runs it again at 144 DPI.
+TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
+    Win32Runtime rt;
+    int dpi = static_cast<int>(GetDpiForWindow(Window(rt)));
+    if (const char* expected = std::getenv("TORVEN_EXPECT_DPI"))
+        ASSERT_EQ(dpi, std::atoi(expected));
+    rt.SetLeft(1440);  // an inch
+    rt.SetTop(720);
+    rt.SetWidth(1440);
+    rt.SetHeight(2880);
+    EXPECT_TRUE(SameRect(WindowRect(Window(rt)), {dpi, dpi / 2, 2 * dpi, dpi / 2 + 2 * dpi}));
+    EXPECT_EQ(rt.Width(), 1440);
+    EXPECT_EQ(rt.Left(), 1440);
+
+    rt.Fill(0xFFFFFF);
+    rt.Line({0, 720}, {1440, 720}, 0x0000FF, 9);  // 9 pixels at 96 DPI
+    int rows = 0;
+    for (int y = 0; y < 2 * dpi; ++y)
+        rows += rt.PixelAt(dpi / 2, y) == 0x0000FF;
+    EXPECT_EQ(rows, std::lround(9 * dpi / 96.0));
 }
 
 TEST(Win32Window, ResizeRunsOncePerRealChangeBeforeTheSetterReturns) {
