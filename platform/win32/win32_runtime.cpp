@@ -102,6 +102,12 @@ struct Win32Runtime::State {
         GetWindowRect(hwnd, &r);
         return r;
     }
+    // Modal loops (the menu, the dialogs) leave the clock active when they end; the
+    // window that was in front before gets the foreground back.
+    void RestoreForeground(HWND previous) const {
+        if (previous != hwnd && IsWindow(previous) && GetForegroundWindow() == hwnd)
+            SetForegroundWindow(previous);
+    }
     void Place(int x, int y, int w, int h, UINT flags) {
         SetWindowPos(hwnd, nullptr, x, y, w, h, flags | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -495,13 +501,13 @@ int Win32Runtime::PopupMenu(std::span<const MenuItem> items) {
     POINT at{};
     GetCursorPos(&at);
     // A menu of a window that is not in the foreground would not close when the user
-    // clicks elsewhere, nor see its access keys; afterwards the foreground goes back.
+    // clicks elsewhere, nor see its access keys.
     HWND previous = GetForegroundWindow();
     SetForegroundWindow(s_->hwnd);
     int chosen = static_cast<int>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, s_->hwnd, nullptr));
     PostMessageW(s_->hwnd, WM_NULL, 0, 0);
-    if (previous != s_->hwnd && IsWindow(previous)) SetForegroundWindow(previous);
+    s_->RestoreForeground(previous);
     DestroyMenu(menu);
     return chosen - 1;
 }
@@ -511,13 +517,18 @@ std::optional<Color> Win32Runtime::ShowColor() {
     cc.lStructSize = sizeof cc;
     cc.hwndOwner = s_->hwnd;
     cc.lpCustColors = s_->customColours.data();
-    if (!ChooseColorW(&cc)) return std::nullopt;
+    HWND previous = GetForegroundWindow();
+    BOOL chosen = ChooseColorW(&cc);
+    s_->RestoreForeground(previous);
+    if (!chosen) return std::nullopt;
     return static_cast<Color>(cc.rgbResult);
 }
 
 void Win32Runtime::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
+    HWND previous = GetForegroundWindow();
     MessageBoxW(s_->hwnd, Widen(prompt).c_str(), Widen(title.empty() ? "TORVEN" : title).c_str(),
                 static_cast<UINT>(buttons));
+    s_->RestoreForeground(previous);
 }
 
 std::string Win32Runtime::GetSetting(std::string_view app, std::string_view section,

@@ -34,6 +34,17 @@ RECT WindowRect(HWND h) {
     return r;
 }
 
+// An ordinary window in the foreground, as another application's would be.
+struct WindowInFront {
+    WindowInFront() {
+        hwnd = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300,
+                               200, 100, nullptr, nullptr, nullptr, nullptr);
+        SetForegroundWindow(hwnd);
+    }
+    ~WindowInFront() { DestroyWindow(hwnd); }
+    HWND hwnd;
+};
+
 bool SameRect(const RECT& a, const RECT& b) {
     return EqualRect(&a, &b) != FALSE;
 }
@@ -100,8 +111,9 @@ TEST(Win32Window, PlacesAndSizesInTwipsFifteenToAPixel) {
 TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
     Win32Runtime rt;
     int dpi = static_cast<int>(GetDpiForWindow(Window(rt)));
-    if (const char* expected = std::getenv("TORVEN_EXPECT_DPI"))
+    if (const char* expected = std::getenv("TORVEN_EXPECT_DPI")) {
         ASSERT_EQ(dpi, std::atoi(expected));
+    }
     rt.SetLeft(1440);  // an inch
     rt.SetTop(720);
     rt.SetWidth(1440);
@@ -283,12 +295,14 @@ TEST(Win32Menu, PopupReturnsTheChoiceOrMinusOneAndTheTimerKeepsTicking) {
     rt.Attach(form);
     Form1 design(rt);
     ShowWindow(Window(rt), SW_SHOWNOACTIVATE);
+    WindowInFront other;
 
     SetTimer(nullptr, 0, 700, CloseMenu);
     EXPECT_EQ(rt.PopupMenu(design.Menu()), -1);
     EXPECT_GE(form.ticks, 3);
     SetTimer(nullptr, 0, 300, PickSecondEntry);
     EXPECT_EQ(rt.PopupMenu(design.Menu()), 1);
+    EXPECT_EQ(GetForegroundWindow(), other.hwnd);  // handed back
 }
 
 // What a timer saw of the modal dialog it then closed with `dialogButton`.
@@ -317,21 +331,25 @@ void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST(Win32Dialogs, TheColourPickerGivesNothingOnCancel) {
     Win32Runtime rt;
+    WindowInFront other;
     dialogButton = IDCANCEL;
     SetTimer(nullptr, 0, 100, AnswerDialog);
     EXPECT_EQ(rt.ShowColor(), std::nullopt);
     dialogButton = IDOK;
     SetTimer(nullptr, 0, 100, AnswerDialog);
     EXPECT_EQ(rt.ShowColor(), std::optional<Color>(0));  // nothing picked: black
+    EXPECT_EQ(GetForegroundWindow(), other.hwnd);
 }
 
 TEST(Win32Dialogs, AboutIsAMessageBoxTitledTorven) {
     Win32Runtime rt;
     Form1 form(rt);
+    WindowInFront other;
     dialogButton = IDOK;
     dialogTexts.clear();
     SetTimer(nullptr, 0, 100, AnswerDialog);
     form.ver_Click();
+    EXPECT_EQ(GetForegroundWindow(), other.hwnd);  // the clock does not keep the focus
     EXPECT_EQ(dialogTitle, L"TORVEN");
     EXPECT_NE(dialogTexts.find(L"TORVEN Ver1.1.0"), std::wstring::npos);
 }
