@@ -24,6 +24,11 @@ int Round(double v) {
     return static_cast<int>(std::lround(v));
 }
 
+// GDI reads a COLORREF's top byte as a palette flag; a stored colour may have one set.
+COLORREF ToColorRef(Color color) {
+    return static_cast<COLORREF>(color) & 0x00FFFFFF;
+}
+
 }  // namespace
 
 namespace win32 {
@@ -276,7 +281,7 @@ void Win32Runtime::State::Paint() {
             if (!label.Visible || label.Caption.empty()) continue;
             RECT box = LabelRect(label);
             std::wstring text = Widen(label.Caption);
-            SetTextColor(compose, static_cast<COLORREF>(label.ForeColor));
+            SetTextColor(compose, ToColorRef(label.ForeColor));
             DrawTextW(compose, text.c_str(), static_cast<int>(text.size()), &box,
                       DT_SINGLELINE | DT_LEFT | DT_NOPREFIX);
         }
@@ -326,11 +331,11 @@ void Win32Runtime::State::WithPen(Color color, int penWidth, Draw draw) {
     int width = PenPixels(penWidth);
     HPEN pen;
     if (width == 1) {
-        pen = CreatePen(PS_SOLID, 1, static_cast<COLORREF>(color));
+        pen = CreatePen(PS_SOLID, 1, ToColorRef(color));
     } else {
         // Flat ends and square corners: a stroke covers exactly its own length, so
         // drawing it again in the background colour erases it without a trace.
-        LOGBRUSH brush{BS_SOLID, static_cast<COLORREF>(color), 0};
+        LOGBRUSH brush{BS_SOLID, ToColorRef(color), 0};
         pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
                            static_cast<DWORD>(width), &brush, 0, nullptr);
     }
@@ -431,7 +436,7 @@ std::intptr_t Win32Runtime::hWnd() const {
 }
 
 void Win32Runtime::Fill(Color color) {
-    s_->background = static_cast<COLORREF>(color);
+    s_->background = ToColorRef(color);
     if (!s_->surface) return;
     RECT all{0, 0, s_->client.cx, s_->client.cy};
     HBRUSH brush = CreateSolidBrush(s_->background);
@@ -446,7 +451,7 @@ void Win32Runtime::Line(Point from, Point to, Color color, int penWidth) {
         MoveToEx(s_->surface, a.x, a.y, nullptr);
         LineTo(s_->surface, b.x, b.y);
         // A thin line includes its end point, like a thick one.
-        if (width == 1) SetPixelV(s_->surface, b.x, b.y, static_cast<COLORREF>(color));
+        if (width == 1) SetPixelV(s_->surface, b.x, b.y, ToColorRef(color));
         return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1,
                     std::max(a.y, b.y) + 1};
     });

@@ -216,6 +216,13 @@ TEST_F(Win32Drawing, OverdrawingInTheBackgroundColourErasesExactly) {
     }
 }
 
+TEST_F(Win32Drawing, ColoursUseOnlyTheirLowThreeBytes) {
+    rt.Fill(static_cast<Color>(0xFF0000FF));  // a stored "-16776961": red
+    EXPECT_EQ(Count(kRed), 100 * 100);
+    rt.Line({150, 150}, {1200, 150}, static_cast<Color>(0x01FFFFFF), 3);
+    EXPECT_EQ(rt.PixelAt(40, 10), kWhite);
+}
+
 TEST_F(Win32Drawing, PenWidthIsInPixelsAndLinesIncludeTheirEnds) {
     rt.Line({150, 600}, {1200, 600}, kRed, 9);  // y = 40 px, x = 10..80 px
     EXPECT_EQ(Count(kRed, 50, 0, 51, 100), 9);
