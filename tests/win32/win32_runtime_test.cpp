@@ -216,6 +216,19 @@ TEST_F(Win32Drawing, OverdrawingInTheBackgroundColourErasesExactly) {
     }
 }
 
+TEST_F(Win32Drawing, AWindowTooLargeForABitmapDrawsNothingAndRecovers) {
+    rt.SetWidth(3e7f);  // a stored size of two million pixels
+    rt.SetHeight(3e7f);
+    rt.Fill(kRed);
+    rt.Line({0, 0}, {1500, 1500}, kRed, 9);
+    rt.DispatchPending();
+    rt.SetWidth(1500);
+    rt.SetHeight(1500);
+    rt.Fill(kWhite);
+    rt.Line({150, 600}, {1200, 600}, kRed, 1);
+    EXPECT_EQ(Count(kRed), 71);
+}
+
 TEST_F(Win32Drawing, ColoursUseOnlyTheirLowThreeBytes) {
     rt.Fill(static_cast<Color>(0xFF0000FF));  // a stored "-16776961": red
     EXPECT_EQ(Count(kRed), 100 * 100);
