@@ -92,21 +92,6 @@ TEST(Win32Window, IsAHiddenToolPopupThatIsNeverActivated) {
     EXPECT_FALSE(IsWindowVisible(h));
 }
 
-TEST(Win32Window, PlacesAndSizesInTwipsFifteenToAPixel) {
-    Win32Runtime rt;
-    rt.SetLeft(120);
-    rt.SetTop(120);
-    rt.SetWidth(1600);  // 106.7 pixels: the window takes 107
-    rt.SetHeight(rt.Width());
-    RECT r = WindowRect(Window(rt));
-    EXPECT_TRUE(SameRect(r, {8, 8, 115, 115}));
-    EXPECT_EQ(rt.Left(), 120);
-    EXPECT_EQ(rt.Width(), 1605);
-    EXPECT_EQ(rt.Height(), 1605);
-    rt.SetLeft(-500);  // dragged off the left edge
-    EXPECT_EQ(WindowRect(Window(rt)).left, -33);
-}
-
 // Runs at every DPI; tests/win32/high_dpi.sh runs it again at 144 DPI.
 TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
     Win32Runtime rt;
