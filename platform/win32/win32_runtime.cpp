@@ -207,11 +207,12 @@ void Win32Runtime::State::UpdateDpi() {
     dpi = GetDpiForWindow(hwnd);
     if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
     scale = TwipsScale::ForDpi(dpi);
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    HFONT next = nullptr;
-    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-        next = CreateFontIndirectW(&metrics.lfMessageFont);
+    // The system's default GUI font, at this window's DPI (the stock one is made for
+    // the system's).
+    LOGFONTW lf{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(dpi), static_cast<int>(GetDpiForSystem()));
+    HFONT next = CreateFontIndirectW(&lf);
     if (font) DeleteObject(font);
     font = next;
 }
@@ -259,8 +260,19 @@ void Win32Runtime::State::Invalidate(RECT rect, int margin) {
 }
 
 RECT Win32Runtime::State::LabelRect(const Label& label) const {
-    return {scale.ToPixels(label.Left), scale.ToPixels(label.Top),
-            scale.ToPixels(label.Left + label.Width), scale.ToPixels(label.Top + label.Height)};
+    RECT box{scale.ToPixels(label.Left), scale.ToPixels(label.Top),
+             scale.ToPixels(label.Left + label.Width), scale.ToPixels(label.Top + label.Height)};
+    // The readout is never cut off: a caption wider than its label shows whole.
+    if (surface && !label.Caption.empty()) {
+        const std::wstring text = Widen(label.Caption);
+        HGDIOBJ old = SelectObject(surface, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        SIZE extent{};
+        GetTextExtentPoint32W(surface, text.c_str(), static_cast<int>(text.size()), &extent);
+        SelectObject(surface, old);
+        box.right = std::max(box.right, box.left + extent.cx);
+        box.bottom = std::max(box.bottom, box.top + extent.cy);
+    }
+    return box;
 }
 
 void Win32Runtime::State::Paint() {
