@@ -50,36 +50,6 @@ TEST(StartUp, BeforeLoadTheDesignTimeStateHolds) {
     EXPECT_EQ(form.TimerInterval(), 100);
 }
 
-TEST(StartUp, AppliesStoredValues) {
-    Clock c;
-    c.rt.settings = {{"Top", "300"},       {"Left", "-500"},   {"Size", "3000"},
-                     {"Color1", "255"},    {"Color2", "0"},    {"Color3", "65280"},
-                     {"Anadigi", "False"}, {"Temae", "False"}, {"Henka", "True"}};
-    c.Start();
-    EXPECT_EQ(c.rt.Top(), 300);
-    EXPECT_EQ(c.rt.Left(), -500);  // partly off the screen: kept as stored
-    EXPECT_EQ(c.rt.Width(), 3000);
-    EXPECT_EQ(c.rt.Height(), 3000);
-    EXPECT_EQ(c.v().bgColor, 255);
-    EXPECT_EQ(c.v().handColor, 65280);
-    EXPECT_EQ(c.form.Label2().ForeColor, 65280);
-    EXPECT_FALSE(c.form.Checked("anadigi"));
-    EXPECT_FALSE(c.form.Checked("mnuTopmost"));
-    EXPECT_TRUE(c.form.Checked("henka"));
-    EXPECT_FALSE(c.rt.topmost);
-    EXPECT_TRUE(c.rt.visible);
-    ASSERT_EQ(c.rt.zOrderCalls.size(), 1u);
-    EXPECT_EQ(c.rt.zOrderCalls[0].insertAfter, Module1::HWND_NOTOPMOST);
-}
-
-TEST(StartUp, HeightFollowsTheWidthTheWindowTook) {
-    Clock c(15);
-    c.rt.settings["Size"] = "1000";  // 66.7 pixels
-    c.Start();
-    EXPECT_EQ(c.rt.Width(), 1005);
-    EXPECT_EQ(c.rt.Height(), 1005);
-}
-
 TEST(StartUp, PullsBackAWindowBeyondTheRightOrBottomEdge) {
     struct Case {
         const char* left;
@@ -177,8 +147,13 @@ TEST(ShutDown, WritesTheNineSettingsOnceAndTheyReadBack) {
     EXPECT_EQ(next.rt.Left(), 2345);
     EXPECT_EQ(next.rt.Top(), -120);
     EXPECT_EQ(next.v().bgColor, 8388608);
-    EXPECT_FALSE(next.rt.topmost);
+    EXPECT_EQ(next.form.Label1().ForeColor, 16776960);
+    EXPECT_FALSE(next.form.Checked("anadigi"));
+    EXPECT_FALSE(next.form.Checked("mnuTopmost"));
     EXPECT_TRUE(next.form.Checked("henka"));
+    EXPECT_FALSE(next.rt.topmost);  // out of the band, and shown
+    EXPECT_TRUE(next.rt.visible);
+    EXPECT_EQ(next.rt.zOrderCalls[0].insertAfter, Module1::HWND_NOTOPMOST);
     next.form.Unload();
     EXPECT_EQ(next.rt.writes, expected);
 
@@ -199,22 +174,6 @@ TEST(ShutDown, AWriteTheStoreRefusesDoesNotStopTheOthers) {
     EXPECT_EQ(c.rt.warnings.size(), 9u);
     EXPECT_EQ(c.rt.warnings[8], "TORVEN: could not save setting Henka = False");
     EXPECT_EQ(c.rt.destroyed, 1);
-}
-
-TEST(ShutDown, ADraggedWindowComesBackWhereItWas) {
-    Clock c;
-    c.Start();
-    c.form.MouseDown(kLeftButton, 0, 400, 400);
-    c.form.MouseMove(kLeftButton, 0, -300, 900);
-    c.form.MouseUp(kLeftButton, 0, -300, 900);
-    c.form.Unload();
-    EXPECT_EQ(c.rt.settings["Left"], "-580");
-    EXPECT_EQ(c.rt.settings["Top"], "620");
-    Clock next;
-    next.rt.settings = c.rt.settings;
-    next.Start();
-    EXPECT_EQ(next.rt.Left(), -580);
-    EXPECT_EQ(next.rt.Top(), 620);
 }
 
 TEST(Mouse, DragMovesTheWindowByThePointersOffset) {

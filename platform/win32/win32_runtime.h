@@ -1,0 +1,79 @@
+// The Windows host of the clock: one popup window, a GDI memory bitmap
+// that keeps the drawing, the registry as the settings store.
+//
+// Implemented: window geometry in twips at the window's DPI (Resize raised once per
+// real size change, before the size setter returns), persistent drawing with GDI pens,
+// labels painted over the bitmap, mouse events with capture while the left button is
+// held, the popup menu, ChooseColorW, MessageBoxW, the 100 ms timer, HKCU settings,
+// every close request (Exit, WM_CLOSE, session end) routed through the form's Unload.
+// No <windows.h> here: handles cross this header as integers.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "forms_runtime.h"
+
+namespace torven {
+
+class Win32Runtime final : public FormsRuntime {
+  public:
+    using Clock = std::function<DateTime()>;
+
+    // Creates the clock's window, hidden. `clock` stands in for the system's local
+    // time when given (tests drive the clock with it).
+    explicit Win32Runtime(Clock clock = {});
+    ~Win32Runtime() override;
+    Win32Runtime(const Win32Runtime&) = delete;
+    Win32Runtime& operator=(const Win32Runtime&) = delete;
+
+    // The form that receives the window's events; starts its timer.
+    void Attach(FormEvents& form);
+    // Runs the message loop until the form is destroyed; returns the exit code.
+    int Run();
+    // Handles every message already queued, without waiting.
+    void DispatchPending();
+    // Whether the window still exists (DestroyForm has not run).
+    bool Alive() const;
+
+    float Left() const override;
+    float Top() const override;
+    float Width() const override;
+    float Height() const override;
+    void SetLeft(float twips) override;
+    void SetTop(float twips) override;
+    void SetWidth(float twips) override;
+    void SetHeight(float twips) override;
+    TwipsRect Desktop() const override;
+    std::intptr_t hWnd() const override;
+
+    void Fill(Color color) override;
+    void Line(Point from, Point to, Color color, int penWidth) override;
+    void Box(Point a, Point b, Color color, int penWidth) override;
+    void Circle(Point centre, std::int32_t radius, Color color, int penWidth,
+                std::optional<ArcSpan> arc) override;
+    void LabelChanged(int index) override;
+
+    int PopupMenu(std::span<const MenuItem> items) override;
+    std::optional<Color> ShowColor() override;
+    void MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
+
+    std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
+                           std::string_view defaultText) override;
+    bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,
+                     std::string_view text) override;
+
+    DateTime Now() override;
+    void Warn(std::string_view line) override;
+    void DestroyForm() override;
+
+    // The colour of the drawing surface at a client pixel (0x00BBGGRR), for tests.
+    Color PixelAt(int x, int y) const;
+
+    struct State;  // the window procedure's view of the runtime
+
+  private:
+    std::unique_ptr<State> s_;
+};
+
+}  // namespace torven
