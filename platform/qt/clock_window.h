@@ -4,8 +4,9 @@
 // Implemented: frameless tool window kept off the taskbar and out of the switcher,
 // created hidden and shown without taking focus; outer geometry in twips (15 a
 // device-independent pixel); a persistent backing image at the screen's pixel ratio,
-// drawn without anti-aliasing, repainting only what a call touched; the readout
-// labels painted over it from cached layouts; the elliptic mask; the always-in-front
+// drawn without anti-aliasing (lines with a round pen written straight into it),
+// repainting only the pixels a drawing event changed; the readout labels painted over
+// it from kept glyph images, never cut off; the elliptic mask; the always-in-front
 // band; mouse events in twips; popup menu, colour dialog, message box; QSettings.
 #pragma once
 
