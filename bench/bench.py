@@ -182,13 +182,13 @@ def read_calls_and_costs(path):
     current_fn = None
     pending_call = None  # (callee, count): the next cost line is the call's inclusive cost
 
-    def name_of(spec):
-        m = re.match(r"\((\d+)\)(?: (.*))?", spec)
+    def name_of(field):
+        m = re.match(r"\((\d+)\)(?: (.*))?", field)
         if not m:
-            return spec
+            return field
         if m.group(2):
             names[m.group(1)] = m.group(2)
-        return names.get(m.group(1), spec)
+        return names.get(m.group(1), field)
 
     with open(path) as f:
         for line in f:
