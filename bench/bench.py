@@ -177,9 +177,8 @@ def measure(desktop, command, seconds, settle=2.0):
 
 def read_calls_and_costs(path):
     """Inclusive Ir and call counts per function from a callgrind output file."""
-    names, inclusive, calls, self_cost = {}, {}, {}, {}
+    names, inclusive, calls = {}, {}, {}
     total = 0
-    current_fn = None
     pending_call = None  # (callee, count): the next cost line is the call's inclusive cost
 
     def name_of(field):
@@ -194,7 +193,7 @@ def read_calls_and_costs(path):
         for line in f:
             line = line.rstrip("\n")
             if line.startswith("fn="):
-                current_fn = name_of(line[3:])
+                name_of(line[3:])  # may introduce a compressed name
             elif line.startswith("cfn="):
                 callee = name_of(line[4:])
                 pending_call = [callee, 0]
@@ -210,8 +209,6 @@ def read_calls_and_costs(path):
                     inclusive[callee] = inclusive.get(callee, 0) + cost
                     calls[callee] = calls.get(callee, 0) + count
                     pending_call = None
-                elif current_fn:
-                    self_cost[current_fn] = self_cost.get(current_fn, 0) + cost
     return total, inclusive, calls
 
 
