@@ -38,10 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     form.Load();
 
     const auto& v = form.Variables();
-    for (auto color : {v.bgColor, v.frameColor, v.handColor}) Check(color >= 0 && color <= 0xFFFFFF);
+    for (auto color : {v.bgColor, v.frameColor, v.handColor})
+        Check(color >= 0 && color <= 0xFFFFFF);
     Check(rt.Width() >= 390 && rt.Width() <= 80010);  // whole pixels around 400..80000
     Check(rt.Height() == rt.Width());
-    for (float value : {rt.Left(), rt.Top()}) Check(std::isfinite(value));
+    for (float value : {rt.Left(), rt.Top()})
+        Check(std::isfinite(value));
     // Reachable: not wholly beyond any edge of the desktop.
     Check(rt.Left() <= rt.desktop.right && rt.Top() <= rt.desktop.bottom);
     Check(rt.Left() + rt.Width() > rt.desktop.left && rt.Top() + rt.Height() > rt.desktop.top);
