@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <ostream>
 
+#include <gtest/gtest.h>
+
 #include "conversions.h"
 #include "form1.h"
 #include "test_runtime.h"
@@ -62,6 +64,18 @@ struct Clock {
     TestRuntime rt;
     Form1 form;
 };
+
+// White face, blue frame, black hands and readout; readout and always-in-front on,
+// colours by hour off: the defaults and the reset.
+inline void ExpectDefaultLook(const Clock& c) {
+    EXPECT_EQ(c.v().bgColor, kWhite);
+    EXPECT_EQ(c.v().frameColor, kBlue);
+    EXPECT_EQ(c.v().handColor, kBlack);
+    EXPECT_EQ(c.form.Label1().ForeColor, kBlack);
+    EXPECT_TRUE(c.form.Checked("anadigi"));
+    EXPECT_TRUE(c.form.Checked("mnuTopmost"));
+    EXPECT_FALSE(c.form.Checked("henka"));
+}
 
 inline std::vector<DrawCall> Lines(const std::vector<DrawCall>& draws) {
     return OfKind(draws, DrawCall::kLine);

@@ -154,13 +154,7 @@ TEST(Reset, RestoresEveryDefaultAndRedraws) {
     EXPECT_EQ(c.rt.Height(), 1600);
     EXPECT_EQ(c.rt.Left(), 120);
     EXPECT_EQ(c.rt.Top(), 120);
-    EXPECT_EQ(c.v().bgColor, kWhite);
-    EXPECT_EQ(c.v().frameColor, kBlue);
-    EXPECT_EQ(c.v().handColor, kBlack);
-    EXPECT_EQ(c.form.Label1().ForeColor, kBlack);
-    EXPECT_TRUE(c.form.Checked("anadigi"));
-    EXPECT_TRUE(c.form.Checked("mnuTopmost"));
-    EXPECT_FALSE(c.form.Checked("henka"));
+    ExpectDefaultLook(c);
     EXPECT_EQ(c.rt.zOrderCalls, zOrderCalls);  // the band itself changes at the next start
     EXPECT_FALSE(c.rt.topmost);
     EXPECT_EQ(c.rt.regions.size(), regions + 3);  // width, height, and the explicit redraw

@@ -18,13 +18,7 @@ TEST(StartUp, WithAnEmptyStoreUsesTheDefaults) {
     EXPECT_EQ(c.rt.Top(), 120);
     EXPECT_EQ(c.rt.Width(), 1605);  // 1600 twips is 107 whole pixels
     EXPECT_EQ(c.rt.Height(), 1605);
-    EXPECT_EQ(c.v().bgColor, kWhite);
-    EXPECT_EQ(c.v().frameColor, kBlue);
-    EXPECT_EQ(c.v().handColor, kBlack);
-    EXPECT_EQ(c.form.Label1().ForeColor, kBlack);
-    EXPECT_TRUE(c.form.Checked("anadigi"));
-    EXPECT_TRUE(c.form.Checked("mnuTopmost"));
-    EXPECT_FALSE(c.form.Checked("henka"));
+    ExpectDefaultLook(c);
     EXPECT_TRUE(c.rt.visible);
     EXPECT_TRUE(c.rt.topmost);
     EXPECT_EQ(c.v().PI, 3.1415926535898);
