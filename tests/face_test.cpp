@@ -7,31 +7,25 @@ namespace torven::testing {
 namespace {
 
 TEST(Tick, HandPositionsComeFromTheTime) {
-    Clock c;
-    c.At(13, 20, 30);
-    c.Start();
-    EXPECT_EQ(c.v().hourPos, 66.666664f);  // a third of the way from one o'clock to two
-    EXPECT_EQ(c.v().minutePos, 20.5f);
-    EXPECT_EQ(c.v().secondPos, 30);
-    EXPECT_EQ(c.v().markHalfSize, 40);
-
-    Clock midnight;
-    midnight.At(0, 0, 0);
-    midnight.Start();
-    EXPECT_EQ(midnight.v().hourPos, 0.0f);
-    EXPECT_EQ(midnight.v().minutePos, 0.0f);
-    EXPECT_EQ(midnight.v().secondPos, 0);
-
-    // Noon is 60 marks round, drawn where midnight is: straight up, half the radius.
-    Clock noon;
-    noon.At(12, 0, 0);
-    noon.Start();
-    EXPECT_EQ(noon.v().hourPos, 60.0f);
-    const auto noonHour = LinesWith(noon.rt.draws, 5, kBlack);
-    const auto midnightHour = LinesWith(midnight.rt.draws, 5, kBlack);
-    ASSERT_FALSE(noonHour.empty());
-    EXPECT_EQ(noonHour.back().b, (Point{770, 470}));
-    EXPECT_EQ(midnightHour.back().b, noonHour.back().b);
+    struct Case {
+        int hour, minute, second;
+        float hourPos, minutePos;
+    };
+    // 66.666664: a third of the way from one o'clock to two.
+    for (const Case& k : {Case{13, 20, 30, 66.666664f, 20.5f}, Case{0, 0, 0, 0.0f, 0.0f},
+                          Case{12, 0, 0, 60.0f, 0.0f}}) {
+        Clock c;
+        c.At(k.hour, k.minute, k.second);
+        c.Start();
+        EXPECT_EQ(c.v().hourPos, k.hourPos) << k.hour;
+        EXPECT_EQ(c.v().minutePos, k.minutePos) << k.hour;
+        EXPECT_EQ(c.v().secondPos, k.second) << k.hour;
+        EXPECT_EQ(c.v().markHalfSize, 40);
+        // Midnight and noon (60 marks round) both point straight up, half the radius.
+        if (k.minute == 0) {
+            EXPECT_EQ(LinesWith(c.rt.draws, 5, kBlack).back().b, (Point{770, 470}));
+        }
+    }
 }
 
 TEST(Tick, ReadingsThatStraddleAnHourTakeEachFieldFromItsOwnReading) {
