@@ -2,7 +2,8 @@
 #pragma once
 
 #include <algorithm>
-#include <cmath>
+
+#include "conversions.h"
 
 namespace torven {
 
@@ -20,9 +21,7 @@ class TwipsScale {
     // stored position cannot overflow the window system's integers.
     int ToPixels(double twips) const {
         constexpr double kLimit = 1 << 24;
-        double px = std::nearbyint(twips / perPixel_);
-        if (std::isnan(px)) return 0;
-        return static_cast<int>(std::clamp(px, -kLimit, kLimit));
+        return CInt(std::clamp(twips / perPixel_, -kLimit, kLimit));
     }
     float ToTwips(double pixels) const { return static_cast<float>(pixels * perPixel_); }
 
