@@ -79,7 +79,7 @@ void Form1::Circle(std::int32_t x, std::int32_t y, std::int32_t r, Color color) 
 }
 
 void Form1::Arc(std::int32_t x, std::int32_t y, std::int32_t r, Color color, float start,
-               float end) {
+                float end) {
     if (r > 0) rt_.Circle({x, y}, r, color, drawWidth_, ArcSpan{start, end});
 }
 

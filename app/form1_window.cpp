@@ -131,7 +131,8 @@ void Form1::Form_Load() {
 void Form1::ApplyDefaults(std::initializer_list<std::string_view> keys) {
     for (const std::string_view key : keys) {
         for (const Setting& setting : Settings()) {
-            if (setting.key == key) setting.set(*this, *FromText(setting.type, setting.defaultText));
+            if (setting.key == key)
+                setting.set(*this, *FromText(setting.type, setting.defaultText));
         }
     }
 }

@@ -1,12 +1,8 @@
-// A clock on the in-memory runtime, and readers of what it drew.
+// A clock on the in-memory runtime, and readers of what it shows.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <string>
-
-#include "conversions.h"
 #include "form1.h"
 #include "test_runtime.h"
 
@@ -15,66 +11,72 @@ namespace torven::testing {
 inline constexpr Color kWhite = 0xFFFFFF, kBlack = 0, kBlue = 0xFF0000, kRed = 0x0000FF,
                        kGrey = 0x808080, kNavy = 0x800000, kCyan = 0xFFFF00, kMaroon = 0x000080;
 inline constexpr double kExact = 0;  // twips per pixel: sizes exactly as assigned
-inline constexpr double kPI = 3.1415926535898;
+using Texts = std::vector<std::string>;
 
 struct Clock {
     explicit Clock(double twipsPerPixel = kExact) : rt(twipsPerPixel), form(rt) { rt.Attach(form); }
+    Clock(const std::map<std::string, std::string>& settings, DateTime now) : Clock() {
+        rt.settings = settings;
+        rt.now = now;
+        form.Load();
+    }
 
     void At(int hour, int minute, int second) { rt.now = {2026, 12, 6, hour, minute, second}; }
-    void Start() { form.Load(); }
-    // Ticks as the timer would: `ticks` times in each of `seconds` seconds from now.
-    void Run(int seconds, int ticks = 10) {
+    // Ticks as the timer would: ten times in each of `seconds` seconds from now.
+    void Run(int seconds) {
         for (int s = 0; s < seconds; ++s) {
-            if (s > 0) Advance();
-            for (int t = 0; t < ticks; ++t)
+            if (s > 0 && ++rt.now.second == 60) {
+                rt.now.second = 0;
+                if (++rt.now.minute == 60) rt.now.minute = 0, rt.now.hour = (rt.now.hour + 1) % 24;
+            }
+            for (int t = 0; t < 10; ++t)
                 form.Timer();
         }
-    }
-    void Advance() {
-        DateTime& n = rt.now;
-        if (++n.second == 60) n.second = 0, ++n.minute;
-        if (n.minute == 60) n.minute = 0, n.hour = (n.hour + 1) % 24;
     }
     const FormVariables& v() const { return form.Variables(); }
     std::size_t Count(std::string_view prefix) const { return rt.Find(prefix).size(); }
     std::string Last(std::string_view prefix) const {
-        const auto found = rt.Find(prefix);
+        const Texts found = rt.Find(prefix);
         return found.empty() ? "" : found.back();
+    }
+    // The window and the look in one line: "120,120 1600x1600 white/blue/black text black"
+    // and the switches that are on.
+    std::string State() const {
+        const Label &time = form.Label1(), &date = form.Label2();
+        std::string s = SingleText(rt.Left()) + "," + SingleText(rt.Top()) + " " +
+                        SingleText(rt.Width()) + "x" + SingleText(rt.Height()) + " " +
+                        ColorName(v().bgColor) + "/" + ColorName(v().frameColor) + "/" +
+                        ColorName(v().handColor) + " text " + ColorName(time.ForeColor);
+        if (date.ForeColor != time.ForeColor) s += "/" + ColorName(date.ForeColor);
+        for (const char* name : {"anadigi", "mnuTopmost", "henka"})
+            if (form.Checked(name)) s += std::string(" ") + name;
+        return s;
     }
 
     TestRuntime rt;
     Form1 form;
 };
 
-// What the face shows: each shape drawn since the last fill, with the colour it was
-// last drawn in, leaving out those drawn over in the background colour.
-inline std::map<std::string, std::string> Shown(const std::vector<std::string>& log) {
+inline const char* kDefaultState =
+    "120,120 1600x1600 white/blue/black text black anadigi mnuTopmost";
+
+// What the face shows: each shape drawn since the last fill, in the colour it was last
+// drawn in, leaving out those drawn over in the background colour.
+inline std::map<std::string, std::string> Shown(const Texts& log) {
     std::map<std::string, std::string> shapes;  // shape without its colour -> colour
     std::string background;
     for (const std::string& entry : log) {
-        const auto word = entry.find(' '), colour = entry.find(' ', word + 1);
-        if (entry.starts_with("fill")) shapes.clear(), background = entry.substr(word + 1);
-        if (!entry.starts_with("line") && !entry.starts_with("box") && !entry.starts_with("circle") &&
-            !entry.starts_with("arc"))
+        const auto kind = entry.find(' '), colour = entry.find(' ', kind + 1);
+        if (entry.starts_with("fill")) shapes.clear(), background = entry.substr(kind + 1);
+        if (!entry.starts_with("line") && !entry.starts_with("box") &&
+            !entry.starts_with("circle") && !entry.starts_with("arc"))
             continue;
-        const auto next = entry.find(' ', colour + 1);
-        shapes[entry.substr(0, colour) + entry.substr(next)] =
-            entry.substr(colour + 1, next - colour - 1);
+        const auto shape = entry.find(' ', colour + 1);
+        shapes[entry.substr(0, colour) + entry.substr(shape)] =
+            entry.substr(colour + 1, shape - colour - 1);
     }
     std::erase_if(shapes, [&](const auto& shape) { return shape.second == background; });
     return shapes;
-}
-
-// White face, blue frame, black hands and readout; readout and always-in-front on,
-// colours by hour off: the defaults and the reset.
-inline void ExpectDefaultLook(const Clock& c) {
-    EXPECT_EQ(c.v().bgColor, kWhite);
-    EXPECT_EQ(c.v().frameColor, kBlue);
-    EXPECT_EQ(c.v().handColor, kBlack);
-    EXPECT_EQ(c.form.Label1().ForeColor, kBlack);
-    EXPECT_TRUE(c.form.Checked("anadigi"));
-    EXPECT_TRUE(c.form.Checked("mnuTopmost"));
-    EXPECT_FALSE(c.form.Checked("henka"));
 }
 
 }  // namespace torven::testing

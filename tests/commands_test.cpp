@@ -1,132 +1,132 @@
-// The colour, size, reset, readout and About commands.
+// The menu's commands: colours, sizes, reset, the three switches, About.
 #include "clock.h"
 
 namespace torven::testing {
 namespace {
 
-TEST(ColourCommands, EachSetsItsColourAndRedrawsCancelChangesNothing) {
+TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
     struct Case {
         int entry;
+        std::map<std::string, std::string> stored;
         std::optional<Color> pick;
-        Color bg, frame, hands, text;
-        std::string ring;
-        std::vector<std::string> fills;
+        std::string state;
+        Texts moves;  // the assignments to the window, in order
+        std::size_t redraws;
+        float width = 0, height = 0;  // the window before, when not square from the store
     };
-    const std::string ring = "circle w9 blue 770,780 r770";
+    const std::string look = " white/blue/black text black anadigi mnuTopmost";
+    const std::map<std::string, std::string> at500 = {{"Left", "500"}, {"Top", "700"}};
+    const auto size = [&](const char* s) { return "500,700 " + std::string(s) + look; };
     for (const Case& k : {
-             // A new background at once, then the clear of the full redraw.
-             Case{9, kNavy, kNavy, kBlue, kBlack, kBlack, ring, {"fill navy", "fill navy"}},
-             Case{9, kWhite, kWhite, kBlue, kBlack, kBlack, ring, {"fill white"}},  // redrawn
-             Case{10, kMaroon, kWhite, kMaroon, kBlack, kBlack, "circle w9 maroon 770,780 r770",
-                  {"fill white"}},
-             Case{11, kRed, kWhite, kBlue, kRed, kRed, ring, {"fill white"}},
-             Case{9, std::nullopt, kWhite, kBlue, kBlack, kBlack, "", {}},
-             Case{10, std::nullopt, kWhite, kBlue, kBlack, kBlack, "", {}},
-             Case{11, std::nullopt, kWhite, kBlue, kBlack, kBlack, "", {}},
+             // Colours: the picked one, and a redraw even when it is the same.
+             Case{9,
+                  {},
+                  kNavy,
+                  "120,120 1600x1600 navy/blue/black text black anadigi mnuTopmost",
+                  {},
+                  1},
+             Case{9, {}, kWhite, "120,120 1600x1600" + look, {}, 1},
+             Case{10,
+                  {},
+                  kMaroon,
+                  "120,120 1600x1600 white/maroon/black text black anadigi mnuTopmost",
+                  {},
+                  1},
+             Case{11,
+                  {},
+                  kRed,
+                  "120,120 1600x1600 white/blue/red text red anadigi mnuTopmost",
+                  {},
+                  1},
+             Case{9, {}, std::nullopt, "120,120 1600x1600" + look, {}, 0},  // Cancel
+             Case{10, {}, std::nullopt, "120,120 1600x1600" + look, {}, 0},
+             Case{11, {}, std::nullopt, "120,120 1600x1600" + look, {}, 0},
+             // Sizes: the height follows the width, the corner stays; one redraw a change.
+             Case{4, at500, {}, size("3200x3200"), {"H 3200", "W 3200"}, 2},
+             Case{5, at500, {}, size("1920x1920"), {"H 1920", "W 1920"}, 2},
+             Case{6, at500, {}, size("1333.3334x1333.3334"), {"H 1333.3334", "W 1333.3334"}, 2},
+             Case{7, at500, {}, size("800x800"), {"H 800", "W 800"}, 2},
+             Case{7, at500, {}, size("400x400"), {"H 400", "W 400"}, 2, 800, 800},
+             Case{6, at500, {}, size("799x900"), {}, 0, 799, 900},
+             Case{7, at500, {}, size("799x900"), {}, 0, 799, 900},
+             Case{4, at500, {}, size("80000x80000"), {"H 80000", "W 80000"}, 2, 40000, 40000},
+             Case{5, at500, {}, size("48000x48000"), {"H 48000", "W 48000"}, 2, 40000, 40000},
+             Case{4, at500, {}, size("40001x40001"), {}, 0, 40001, 40001},
+             Case{5, at500, {}, size("40001x40001"), {}, 0, 40001, 40001},
+             Case{5, at500, {}, size("1920x1920"), {"H 1920", "W 1920"}, 2, 1600, 2000},
+             // Reset: every default, the check marks too; the band changes at the next start.
+             Case{13,
+                  {{"Left", "500"},
+                   {"Top", "500"},
+                   {"Size", "3200"},
+                   {"Henka", "True"},
+                   {"Anadigi", "False"},
+                   {"Temae", "False"},
+                   {"Color3", "255"}},
+                  {},
+                  "120,120 1600x1600" + look,
+                  {"W 1600", "H 1600", "T 120", "L 120"},
+                  3},
+             // The switches.
+             Case{0, {}, {}, "120,120 1600x1600 white/blue/black text black anadigi", {}, 0},
+             Case{1, {}, {}, "120,120 1600x1600 white/blue/black text black mnuTopmost", {}, 0},
+             Case{1,
+                  {{"Size", "1000"}, {"Anadigi", "False"}},
+                  {},
+                  "120,120 1000x1000" + look,
+                  {},
+                  0},
+             Case{2,
+                  {},
+                  {},
+                  "120,120 1600x1600 cyan/navy/maroon text maroon anadigi mnuTopmost henka",
+                  {},
+                  1},
+             Case{2, {{"Henka", "True"}}, {}, "120,120 1600x1600" + look, {}, 0},
          }) {
-        Clock c;
-        c.Start();
+        Clock c(k.stored, {2026, 12, 6, 20, 10, 30});
+        if (k.width) c.rt.SetWidth(k.width), c.rt.SetHeight(k.height);
         c.rt.log.clear();
         c.rt.picks = {k.pick};
         c.form.Click(k.entry);
-        EXPECT_EQ(c.rt.log.front(), "picker");
-        EXPECT_EQ(c.rt.Find("fill"), k.fills) << k.entry;
-        EXPECT_EQ(c.Last("circle"), k.ring) << k.entry;
-        EXPECT_EQ(c.v().bgColor, k.bg);
-        EXPECT_EQ(c.v().frameColor, k.frame);
-        EXPECT_EQ(c.v().handColor, k.hands);
-        EXPECT_EQ(c.form.Label1().ForeColor, k.text);
-        EXPECT_EQ(c.form.Label2().ForeColor, k.text);
-        EXPECT_EQ(c.Count("line w1 " + ColorName(k.hands)), k.pick ? 48u + 1 : 0u);  // marks, hand
-    }
-}
-
-TEST(SizeCommands, ScaleTheWidthTheHeightFollowsTheCornerStays) {
-    struct Case {
-        int entry;
-        float width, height, size;  // before, and the size after (0: refused)
-    };
-    for (const Case& k : {
-             Case{4, 1600, 1600, 3200}, Case{5, 1600, 1600, 1920},
-             Case{6, 1600, 1600, 1333.3334f}, Case{7, 1600, 1600, 800},
-             Case{7, 800, 800, 400}, Case{6, 799, 900, 0}, Case{7, 799, 900, 0},
-             Case{4, 40000, 40000, 80000}, Case{5, 40000, 40000, 48000},
-             Case{4, 40001, 40001, 0}, Case{5, 40001, 40001, 0},
-             Case{5, 1600, 2000, 1920},
-         }) {
-        Clock c;
-        c.rt.settings = {{"Left", "500"}, {"Top", "700"}};
-        c.Start();
-        c.rt.SetWidth(k.width);
-        c.rt.SetHeight(k.height);
-        c.rt.log.clear();
-        c.form.Click(k.entry);
-        if (k.size == 0) {
-            EXPECT_TRUE(c.rt.log.empty()) << k.entry << " " << k.width;
-            continue;
+        const std::string row = std::to_string(k.entry) + " " + k.state;
+        EXPECT_EQ(c.State(), k.state) << row;
+        Texts moves;
+        for (const std::string& entry : c.rt.log)
+            if (entry.size() > 1 && entry[1] == ' ' &&
+                std::string("LTWH").find(entry[0]) != std::string::npos)
+                moves.push_back(entry);
+        EXPECT_EQ(moves, k.moves) << row;
+        EXPECT_EQ(c.Count("region"), k.redraws) << row;
+        EXPECT_EQ(c.Count("save"), 0u) << row;
+        EXPECT_EQ(c.Count("zorder"), k.entry == 0 ? 1u : 0u) << row;
+        c.form.Unload();
+        Clock next(c.rt.settings, c.rt.now);
+        if (k.width == k.height) {  // it starts square
+            EXPECT_EQ(next.State(), c.State()) << row;
         }
-        const std::string size = SingleText(k.size);
-        EXPECT_EQ(c.rt.Find("H "), std::vector<std::string>{"H " + size});  // from the width
-        EXPECT_EQ(c.rt.Find("W "), std::vector<std::string>{"W " + size});
-        EXPECT_EQ(c.rt.Width(), k.size);
-        EXPECT_EQ(c.rt.Height(), k.size);
-        EXPECT_EQ(c.rt.Left(), 500);
-        EXPECT_EQ(c.rt.Top(), 700);
-        EXPECT_EQ(c.Count("region"), 2u);  // one redraw per size change
     }
 }
 
-TEST(SizeCommands, TheLargestWindowDrawsItsFace) {
-    Clock c;
-    c.rt.settings["Size"] = "40000";
-    c.Start();
-    c.form.Click(4);
-    EXPECT_EQ(c.rt.Width(), 80000);
-    EXPECT_EQ(c.v().radius, 39820);
-    EXPECT_EQ(c.Last("circle"), "circle w9 blue 39970,39980 r39970");
-    EXPECT_EQ(c.Last("region"), "region 1,1 5334,5335");
-}
-
-TEST(Reset, RestoresEveryDefaultAndRedraws) {
-    Clock c;
-    c.rt.settings = {{"Left", "500"},      {"Top", "500"},     {"Size", "3200"}, {"Henka", "True"},
-                     {"Anadigi", "False"}, {"Temae", "False"}, {"Color3", "255"}};
-    c.At(20, 0, 0);
-    c.Start();
-    c.form.Click(2);
-    c.form.Click(2);
+TEST(Commands, ColoursReachTheFaceAndTheReadout) {
+    Clock c({}, {2026, 12, 6, 13, 20, 30});
+    c.rt.picks = {kRed, kMaroon};
+    c.form.Click(11);
+    EXPECT_EQ(c.Count("line w1 red"), 48u + 1);  // the minute marks and the second hand
+    EXPECT_EQ(c.Count("box w1 red"), 12u);
+    EXPECT_EQ(c.Last("line w5"), "line w5 red 770,780 969,543");
+    c.form.Click(10);
+    EXPECT_EQ(c.Last("circle"), "circle w9 maroon 770,780 r770");
+    // A new background repaints the surface at once, then the face is drawn on it.
     c.rt.log.clear();
-    c.form.Click(13);
-    EXPECT_EQ(c.rt.Width(), 1600);
-    EXPECT_EQ(c.rt.Height(), 1600);
-    EXPECT_EQ(c.rt.Left(), 120);
-    EXPECT_EQ(c.rt.Top(), 120);
-    ExpectDefaultLook(c);
-    EXPECT_FALSE(c.rt.topmost);  // the band itself changes at the next start
-    EXPECT_EQ(c.Count("zorder") + c.Count("save"), 0u);
-    EXPECT_EQ(c.Count("region"), 3u);  // width, height, and the redraw asked for
-    EXPECT_EQ(c.Last("circle"), "circle w9 blue 770,780 r770");
-    EXPECT_EQ(c.form.BackColor(), kWhite);
+    c.rt.picks = {kNavy};
+    c.form.Click(9);
+    EXPECT_EQ(c.rt.Find("fill"), (Texts{"fill navy", "fill navy"}));
+    EXPECT_EQ(c.rt.log[1], "fill navy");
 }
 
-TEST(Readout, TheSwitchTogglesAndIsSavedEvenWhenTooNarrowToShow) {
-    Clock c;
-    c.rt.settings["Size"] = "1000";
-    c.Start();
-    c.form.Click(1);
-    EXPECT_FALSE(c.form.Checked("anadigi"));
-    c.form.Click(1);
-    EXPECT_TRUE(c.form.Checked("anadigi"));
-    c.Run(2);
-    EXPECT_FALSE(c.form.Label1().Visible || c.form.Label2().Visible);
-    c.form.Click(1);
-    c.form.Unload();
-    EXPECT_EQ(c.rt.settings["Anadigi"], "False");
-}
-
-TEST(About, ShowsTwoLinesAndTheVersion) {
-    Clock c;
-    c.Start();
+TEST(Commands, AboutShowsTwoLinesAndTheVersion) {
+    Clock c({}, {2026, 12, 6, 13, 20, 30});
     c.form.Click(14);
     const std::string box = c.Last("msgbox");
     EXPECT_TRUE(box.starts_with("msgbox TORVEN: Copyright (C) ")) << box;

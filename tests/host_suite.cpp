@@ -115,8 +115,8 @@ TEST(Host, TheSettingsStoreKeepsTextsAndReportsARefusedWrite) {
     std::unique_ptr<Host> host = MakeHost();
     FormsRuntime& rt = host->Runtime();
     const std::pair<const char*, const char*> values[] = {
-        {"Top", "-500"},  {"Size", "1333.3334"}, {"Color1", "16777215"}, {"Anadigi", "True"},
-        {"Odd", "1, 5"}, {"Kana", "時計"},       {"Spaces", " x "},      {"Empty", ""}};
+        {"Top", "-500"}, {"Size", "1333.3334"}, {"Color1", "16777215"}, {"Anadigi", "True"},
+        {"Odd", "1, 5"}, {"Kana", "時計"},      {"Spaces", " x "},      {"Empty", ""}};
     for (const auto& [key, text] : values) {
         EXPECT_EQ(rt.GetSetting("TORVEN", "Startup", key, "none"), "none") << key;
         EXPECT_TRUE(rt.SaveSetting("TORVEN", "Startup", key, text)) << key;

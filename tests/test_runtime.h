@@ -1,8 +1,8 @@
-// An in-memory host for Form1. It keeps the window's rectangle in whole pixels (twips
-// at 15 a pixel, or exactly as assigned) and raises Resize when a size assignment
-// changes it; it answers from a settings map, a settable clock, a scripted menu choice
-// and colour picker; and it writes every effect the form asks for, in order, as one
-// line of text in `log`. It decides nothing a real host would decide differently.
+// An in-memory host for Form1. It keeps the window's rectangle in whole pixels (15
+// twips a pixel, or exactly as assigned) and raises Resize when an assignment changes
+// the size; it answers from a settings map, a settable clock, a scripted menu choice
+// and colour picker; and it writes every effect the form asks for, in order, as a line
+// of `log`. It decides nothing a real host would decide differently.
 #pragma once
 
 #include <deque>
@@ -11,22 +11,29 @@
 #include <string>
 #include <vector>
 
+#include "conversions.h"
 #include "forms_runtime.h"
 #include "module1.h"
 #include "twips.h"
 
 namespace torven::testing {
 
+// A colour as the log writes it: its name among the clock's colours, else 0x00BBGGRR.
+std::string ColorName(Color color);
+
 class TestRuntime final : public FormsRuntime {
   public:
     // twipsPerPixel 0 keeps positions and sizes exactly as assigned.
-    explicit TestRuntime(double twipsPerPixel = 15);
+    explicit TestRuntime(double twipsPerPixel = 15) : scale_(twipsPerPixel ? twipsPerPixel : 15) {
+        exact_ = twipsPerPixel == 0;
+        for (int i = 0; i < 4; ++i)
+            rect_[i] = Whole(rect_[i]);
+    }
     void Attach(FormEvents& form) { form_ = &form; }
 
     // What the form asked for, e.g. "line w5 black 770,780 1080,780", "W 3200",
     // "save Top=120", "zorder topmost 8,8 107x107 0x50", "region 1,1 108,109".
     std::vector<std::string> log;
-    // The entries that start with `prefix`.
     std::vector<std::string> Find(std::string_view prefix) const;
 
     // What the next requests get.
@@ -34,56 +41,56 @@ class TestRuntime final : public FormsRuntime {
     std::map<std::string, std::string> settings;  // key -> text in TORVEN/Startup
     bool refuseWrites = false;
     int menuChoice = -1;
-    std::function<void()> whileMenuOpen;   // runs inside PopupMenu, as a tick would
+    std::function<void()> whileMenuOpen;     // runs inside PopupMenu, as a tick would
     std::deque<std::optional<Color>> picks;  // the colour picker's answers; none is Cancel
     DateTime now{2026, 12, 6, 13, 20, 30};
     std::deque<DateTime> readings;  // when not empty, each reading of the clock takes one
     std::vector<MenuItem> menuShown;
-    bool topmost = false;
-    bool visible = false;
+    bool topmost = false, visible = false;
 
     float Left() const override { return rect_[0]; }
     float Top() const override { return rect_[1]; }
     float Width() const override { return rect_[2]; }
     float Height() const override { return rect_[3]; }
-    void SetLeft(float twips) override { Assign('L', twips); }
-    void SetTop(float twips) override { Assign('T', twips); }
-    void SetWidth(float twips) override { Assign('W', twips); }
-    void SetHeight(float twips) override { Assign('H', twips); }
+    void SetLeft(float twips) override { Assign(0, twips); }
+    void SetTop(float twips) override { Assign(1, twips); }
+    void SetWidth(float twips) override { Assign(2, twips); }
+    void SetHeight(float twips) override { Assign(3, twips); }
     TwipsRect Desktop() const override { return desktop; }
     std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
-    void Fill(Color color) override;
-    void Line(Point from, Point to, Color color, int penWidth) override;
-    void Box(Point a, Point b, Color color, int penWidth) override;
-    void Circle(Point centre, std::int32_t radius, Color color, int penWidth,
+    void Fill(Color color) override { log.push_back("fill " + ColorName(color)); }
+    void Line(Point a, Point b, Color color, int pen) override { Shape("line", a, b, color, pen); }
+    void Box(Point a, Point b, Color color, int pen) override { Shape("box", a, b, color, pen); }
+    void Circle(Point centre, std::int32_t radius, Color color, int pen,
                 std::optional<ArcSpan> arc) override;
-    void LabelChanged(int index) override;
+    void LabelChanged(int index) override { log.push_back("label " + std::to_string(index)); }
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;
-    void MsgBox(std::string_view prompt, std::string_view title) override;
+    void MsgBox(std::string_view prompt, std::string_view title) override {
+        log.push_back("msgbox " + std::string(title) + ": " + std::string(prompt));
+    }
     std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                            std::string_view defaultText) override;
     bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                      std::string_view text) override;
     DateTime Now() override;
-    void Warn(std::string_view line) override;
-    void DestroyForm() override;
+    void Warn(std::string_view line) override { log.push_back("warn " + std::string(line)); }
+    void DestroyForm() override { log.push_back("destroy"); }
 
     // The window services' view: pixels.
     Module1::RECT WindowPixels() const;
-    void SetWindowPos(Module1::HWND insertAfter, Module1::RECT to, std::uint32_t flags);
 
   private:
-    void Assign(char what, float twips);
-    float Quantise(float twips) const;
+    void Assign(int index, float twips);
+    void Shape(const char* kind, Point a, Point b, Color color, int pen);
+    float Whole(float twips) const {
+        return exact_ ? twips : scale_.ToTwips(scale_.ToPixels(twips));
+    }
 
     FormEvents* form_ = nullptr;
     TwipsScale scale_;
-    bool exact_;
+    bool exact_ = false;
     float rect_[4] = {120, 135, 1575, 1575};  // left, top, width, height: the design
 };
-
-// A colour as the log writes it: its name among the clock's colours, else 0x00BBGGRR.
-std::string ColorName(Color color);
 
 }  // namespace torven::testing

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The real clock used as a person uses it, on an X server with openbox, driven with
+# xdotool: it appears round at its place, goes in and out of the front in place, follows
+# a drag, takes its menu's access keys, saves on Exit (and on Linux on a signal) and
+# comes back where it was.
+#   e2e.sh linux <torven> <shots>        on a private Xvfb of its own
+#   e2e.sh windows <torven.exe> <shots>  under Wine on $DISPLAY and $WINEPREFIX
+set -euo pipefail
+desktop=$1 program=$2 shots=$3
+mkdir -p "$shots"
+fail() {
+    echo "FAIL [$desktop]: $*" >&2
+    import -window root "$shots/$desktop-failed.png" 2>/dev/null || true
+    exit 1
+}
+wait_for() {  # polls a command for up to ten seconds
+    for _ in $(seq 100); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    return 1
+}
+window() { xdotool search --onlyvisible --name '^TORVEN$' | head -n1 | grep .; }
+geometry() {
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$(window)" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    echo "$X,$Y ${WIDTH}x$HEIGHT"
+}
+expect_geometry() { wait_for test "$(geometry)" = "$1" || fail "window at $(geometry), expected $1"; }
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}'; }
+expect_pixel() { [ "$(pixel "$1" "$2")" = "$3" ] || fail "pixel $1,$2 is $(pixel "$1" "$2"), not $3 ($4)"; }
+start_clock() {
+    if [ "$desktop" = linux ]; then "$program" & else wine "$program" & fi
+    clock=$!
+    wait_for window || fail "no clock window"
+    sleep 1  # mapped, shaped, managed and taking the pointer
+}
+menu() {  # right-click at x y, then the keys
+    xdotool mousemove "$1" "$2" click 3
+    # The menu opens below and right of the pointer, over the black desktop.
+    wait_for test "$(pixel $(($1 + 6)) $(($2 + 100)))" != "#000000" || fail "no menu at $1,$2"
+    shift 2
+    xdotool key "$@"
+    sleep 0.3
+}
+drag() {  # from x y to x y, entering the window first
+    xdotool mousemove $(($1 - 5)) $(($2 - 5)) sleep 0.2 mousemove "$1" "$2" mousedown 1 \
+        mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)) mousemove "$3" "$4" sleep 0.2 mouseup 1
+}
+ended() { ! kill -0 "$clock" 2>/dev/null; }
+expect_saved() {  # top left size, and the six others at their defaults
+    wait_for ended || fail "the clock did not end"
+    local pairs="Top=$1 Left=$2 Size=$3 Color1=16777215 Color2=16711680 Color3=0 Anadigi=True Temae=True Henka=False"
+    if [ "$desktop" = linux ]; then
+        stored=$(grep = "$XDG_CONFIG_HOME/TORVEN/TORVEN.conf" | sort)
+    else
+        stored=$(wine reg query 'HKCU\Software\TORVEN\Startup' | tr -d '\r' | awk 'NF == 3 { print $1 "=" $3 }' | sort)
+    fi
+    [ "$stored" = "$(tr ' ' '\n' <<<"$pairs" | sort)" ] || fail "saved: $stored"
+}
+in_front() { xprop -id "$(window)" _NET_WM_STATE | grep -q ABOVE; }
+behind() { ! in_front; }
+
+if [ "$desktop" = linux ]; then
+    source "$(dirname "$0")/../scripts/private_desktop.sh"
+    trap end_private_desktop EXIT
+    start_private_desktop -br || fail "no desktop"  # -br: a black desktop around the clock
+else
+    export WINEDEBUG=-all
+    wine reg delete 'HKCU\Software\TORVEN' /f >/dev/null 2>&1 || true
+    trap 'kill $clock 2>/dev/null || true' EXIT
+fi
+
+start_clock
+expect_geometry "8,8 107x107"
+import -window root "$shots/$desktop.png"
+expect_pixel 9 9 "#000000" "the corner is cut away"
+expect_pixel 113 9 "#000000" "the corner is cut away"
+expect_pixel 61 12 "#0000FF" "the ring at the top"
+expect_pixel 23 60 "#FFFFFF" "the face"
+if [ "$desktop" = linux ]; then
+    xprop -id "$(window)" _NET_WM_STATE | grep -q SKIP_TASKBAR || fail "on the taskbar"
+    in_front || fail "not in front at the start"
+    menu 60 60 Down Return  # the first entry has no access key
+    wait_for behind || fail "still in front"
+    menu 60 60 Down Return
+    wait_for in_front || fail "not in front again"
+    expect_geometry "8,8 107x107"
+fi
+drag 60 60 160 140
+expect_geometry "108,88 107x107"
+menu 160 140 b
+expect_geometry "108,88 214x214"
+menu 200 200 x
+expect_saved 1320 1620 3210
+start_clock
+expect_geometry "108,88 214x214"
+if [ "$desktop" = linux ]; then
+    for signal in TERM INT HUP; do
+        drag 200 200 100 120
+        kill -s "$signal" "$clock"
+        expect_saved 120 120 3210
+        start_clock
+        drag 100 120 200 200
+    done
+fi
+menu 200 200 x
+wait_for ended || fail "the clock did not end"
+echo "ok [$desktop]"
