@@ -50,6 +50,12 @@ for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic"; do
 done
 
 ctest --test-dir "$build" --output-on-failure "$@"
+# The DPI-dependent test again on a 144-DPI screen: Wine reads LogPixels when it starts.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+wineserver -k
+TORVEN_EXPECT_DPI=144 wine "$build/tests/win32/torven_win32_tests.exe" --gtest_filter='Win32Dpi.*'
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
+wineserver -k
 if [ "$bench" = 1 ]; then
     wine "$build/bench/torven_win32_bench.exe"
 fi
