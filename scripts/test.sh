@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds the clock and runs every test: the unit tests under AddressSanitizer and
-# UBSan, the Linux build's integration and end-to-end tests, a bounded fuzz run of
-# start-up, and the Windows build's tests under Wine.
+# Builds the clock and its packages (dist/) and runs every test: the unit tests under
+# AddressSanitizer and UBSan, the Linux build's integration and end-to-end tests and
+# the Debian package's (installed with apt-get when root), a bounded fuzz run of
+# start-up, and the Windows build's tests and the installer's under Wine.
 # TORVEN_SKIP_SETUP=1 skips the package installation.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 [ "${TORVEN_SKIP_SETUP:-0}" = 1 ] || bash scripts/setup.sh
 jobs=$(nproc)
+
+echo "== Packages"
+bash scripts/package.sh
 
 echo "== Linux build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVEN_SANITIZE=ON
