@@ -18,9 +18,6 @@ CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
     LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
     cmake -S . -B build-pkg/linux -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEN_BUILD_TESTS=OFF >/dev/null
 cmake --build build-pkg/linux -j2
-cmake -S . -B build-pkg/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEN_BUILD_TESTS=OFF \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build build-pkg/win32 -j2
 
 cached() { sed -n "s/^$1:[A-Z]*=//p" "$2/CMakeCache.txt"; }
 version=$(cached CMAKE_PROJECT_VERSION build-pkg/linux)
@@ -70,6 +67,9 @@ find "$deb" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 dpkg-deb --root-owner-group --build "$deb" "dist/torven_${version}_amd64.deb" >/dev/null
 
 # Windows: the stripped program with a readme in CRLF, as a zip and as a per-user MSI.
+cmake -S . -B build-pkg/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEN_BUILD_TESTS=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build build-pkg/win32 -j2
 win=$work/win/TORVEN
 mkdir -p "$win"
 x86_64-w64-mingw32-strip -o "$win/torven.exe" build-pkg/win32/platform/win32/torven.exe
