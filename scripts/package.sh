@@ -16,7 +16,8 @@ fi
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
     LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
-    cmake -S . -B build-pkg/linux -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEN_BUILD_TESTS=OFF >/dev/null
+    cmake -S . -B build-pkg/linux -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEN_BUILD_TESTS=OFF \
+    >/dev/null
 cmake --build build-pkg/linux -j2
 
 cached() { sed -n "s/^$1:[A-Z]*=//p" "$2/CMakeCache.txt"; }

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ "${TORVEN_SKIP_SETUP:-0}" != 1 ] &&
-    ! dpkg -s qt6-base-dev xvfb openbox xdotool libfaketime fonts-ipafont-gothic >/dev/null 2>&1; then
+    ! dpkg -s qt6-base-dev xvfb openbox xdotool libfaketime fonts-ipafont-gothic &>/dev/null; then
     bash scripts/setup.sh
 fi
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEN_BUILD_TESTS=OFF >/dev/null
@@ -32,8 +32,8 @@ start_clock() {
 # around them (black, from the corner) is left transparent.
 shot() {
     import -window root "$desktop_work/root.png"
-    convert "$desktop_work/root.png" -alpha set -fill none -draw 'color 0,0 floodfill' -trim +repage \
-        -bordercolor none -border 4 -strip "docs/$1.png"
+    convert "$desktop_work/root.png" -alpha set -fill none -draw 'color 0,0 floodfill' \
+        -trim +repage -bordercolor none -border 4 -strip "docs/$1.png"
     echo "docs/$1.png"
 }
 

@@ -21,20 +21,26 @@ lintian --fail-on error "$deb"
 
 torven=$work/root/usr/bin/torven
 [ "$("$torven" --version)" = "TORVEN $version" ] || fail "--version: $("$torven" --version)"
-[ "$("$torven" --help | grep -c -e '~/.config/TORVEN/TORVEN.conf' -e 'SIGTERM, SIGINT or SIGHUP')" = 2 ] ||
-    fail "--help names no settings file or no signals"
+help=$("$torven" --help)
+[[ $help == *'~/.config/TORVEN/TORVEN.conf'* && $help == *'SIGTERM, SIGINT or SIGHUP'* ]] ||
+    fail "--help names no settings file or no signals: $help"
 # A run that cannot become a clock: its status, its lines on stderr and the first one.
-outcome() { "$@" 2>"$work/err" >/dev/null && echo 0 || echo "$? $(wc -l <"$work/err") $(head -1 "$work/err")"; }
+outcome() {
+    local status=0
+    "$@" >/dev/null 2>"$work/err" || status=$?
+    echo "$status $(wc -l <"$work/err") $(head -1 "$work/err")"
+}
 expect() { [ "$(outcome "${@:2}")" = "$1" ] || fail "${*:2}: $(outcome "${@:2}")"; }
-expect '2 1 torven: unknown argument "--no-such-option" (see torven --help)' "$torven" --no-such-option
+expect '2 1 torven: unknown argument "--none" (see torven --help)' "$torven" --none
 expect '1 1 torven: cannot open the display ":9999"' env DISPLAY=:9999 "$torven"
 expect '1 1 torven: cannot open the display: DISPLAY is not set' env -u DISPLAY "$torven"
 
 [ "$(id -u)" = 0 ] || { echo "not root: apt-get install and remove skipped"; exit 77; }
 export DEBIAN_FRONTEND=noninteractive
+apt() { apt-get "$@" -y -q >>"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get $*"; }; }
 # A package left by an earlier run would make the install a no-op.
-dpkg -s torven >/dev/null 2>&1 && apt-get purge -y -q torven >/dev/null
-apt-get install -y -q "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install"; }
+dpkg -s torven >/dev/null 2>&1 && apt purge torven
+apt install "$deb"
 dpkg -L torven | while read -r f; do [ -d "$f" ] || echo "$f"; done >"$work/files"
 grep -qx /usr/bin/torven "$work/files" || fail "no /usr/bin/torven in the package"
 
@@ -45,7 +51,7 @@ timeout 10 bash -c 'until xdotool search --onlyvisible --name "^TORVEN$"; do sle
     >/dev/null 2>&1 || fail "the installed torven showed no window"
 end_private_desktop
 
-apt-get remove -y -q torven >>"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get remove"; }
+apt remove torven
 while read -r f; do [ ! -e "$f" ] || fail "$f left after apt-get remove"; done <"$work/files"
 # With no configuration files, nothing is left for a purge: dpkg forgets the package.
 ! dpkg -s torven >/dev/null 2>&1 || fail "dpkg still knows torven after apt-get remove"

@@ -8,12 +8,15 @@ set -euo pipefail
 msi=$1
 version=$2
 [ -f "$msi" ] || { echo "no $msi (bash scripts/package.sh makes it): skipped"; exit 77; }
-[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || { echo "no display or Wine prefix: skipped"; exit 77; }
+[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] ||
+    { echo "no display or Wine prefix: skipped"; exit 77; }
 msi=$(realpath "$msi")
 wxs=$(realpath "$(dirname "$0")/../packaging/windows/torven.wxs")
 work=$(mktemp -d)
+clock=
 # Whatever happens, the Wine prefix is left without TORVEN for the next run.
-trap '{ wine msiexec /x "$msi" /qn; wine msiexec /x "$work/old.msi" /qn; } >/dev/null 2>&1 || true
+trap '{ [ -z "$clock" ] || { kill "$clock"; wait "$clock"; }; wine msiexec /x "$msi" /qn
+        wine msiexec /x "$work/old.msi" /qn; } >/dev/null 2>&1 || true
       rm -rf "$work"' EXIT
 export WINEDEBUG=-all
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -40,7 +43,8 @@ shortcut="$(unix_path APPDATA)/Microsoft/Windows/Start Menu/Programs/TORVEN.lnk"
 [ -f "$exe" ] && [ -f "$shortcut" ] || fail "no $exe or no $shortcut"
 wine "$exe" &
 clock=$!
-timeout 20 bash -c 'until xdotool search --name "^TORVEN$"; do sleep 0.2; done' >/dev/null 2>&1 ||
+timeout 20 bash -c "until xdotool search --all --pid $clock --name '^TORVEN$'; do sleep 0.2; done" \
+    &>/dev/null ||
     fail "the installed torven.exe showed no window"
 kill "$clock"
 wait "$clock" || true
