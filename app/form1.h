@@ -1,18 +1,28 @@
 // Form1: the clock window. All of the clock's state and behaviour lives here; the
 // host (FormsRuntime) only carries out effects and raises events.
 //
-// The code is split by what it does:
-//   form1_face.cpp      the tick, the face, the hands and readout, colours by hour
-//   form1_window.cpp    start-up and settings, shut-down, mouse, always in front
-//   form1_commands.cpp  layout, the menu, colour, size, reset, readout and About
+// The folder, by what each file does:
+//   form1_face.cpp      the tick, the face drawing and window shape, the hands and
+//                       the readout, colours by hour
+//   form1_window.cpp    start-up and the settings, shut-down, the mouse and the popup
+//                       menu, always in front
+//   form1_commands.cpp  the layout and the menu table, the drawing and label
+//                       properties, the colour, size, reset, readout and About commands
+//   geometry.*          the face's numbers: centre, radius, readout places, marks, hands
+//   conversions.*       rounding, the settings' text forms, Format and Mid
+//   forms_runtime.h     what the form asks of its host and what the host raises
+//   twips.h             twips and pixels
+//   winapi/module1.h    the five window services
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string_view>
 
 #include "forms_runtime.h"
+#include "geometry.h"
 #include "module1.h"
 
 namespace torven {
@@ -131,11 +141,11 @@ class Form1 final : public FormEvents, private FormVariables {
     void Cls();
     void SetBackColor(Color color);
     void SetDrawWidth(int width) { drawWidth_ = width; }
-    void Line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, Color color);
-    void LineBox(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, Color color);
+    void Line(Point from, Point to, Color color);
+    void LineBox(Point a, Point b, Color color);
     void Circle(std::int32_t x, std::int32_t y, std::int32_t r, Color color);
-    void Arc(std::int32_t x, std::int32_t y, std::int32_t r, Color color, float start, float end,
-             float aspect);
+    void Arc(std::int32_t x, std::int32_t y, std::int32_t r, Color color, float start, float end);
+    Dial dial() const { return {centerX, centerY, radius, PI}; }
     void DrawHand(float position, double lengthFactor, int width, Color color);
     void PopupMenu();
 
@@ -155,6 +165,7 @@ class Form1 final : public FormEvents, private FormVariables {
     void ResizeBy(bool grow, double factor);
     bool PickColor(Color& into);
     void ReadSettings();
+    void ApplyDefaults(std::initializer_list<std::string_view> keys);
     void BringOnScreen();
 
     // The mouse routing of the forms runtime: a press goes to the visible label under

@@ -65,13 +65,12 @@ void Form1::SetBackColor(Color color) {
     rt_.Fill(color);
 }
 
-void Form1::Line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, Color color) {
-    rt_.Line({x1, y1}, {x2, y2}, color, drawWidth_);
+void Form1::Line(Point from, Point to, Color color) {
+    rt_.Line(from, to, color, drawWidth_);
 }
 
-void Form1::LineBox(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
-                    Color color) {
-    rt_.Box({x1, y1}, {x2, y2}, color, drawWidth_);
+void Form1::LineBox(Point a, Point b, Color color) {
+    rt_.Box(a, b, color, drawWidth_);
 }
 
 // Tiny windows give a ring of no size; nothing is drawn then.
@@ -79,9 +78,9 @@ void Form1::Circle(std::int32_t x, std::int32_t y, std::int32_t r, Color color) 
     if (r > 0) rt_.Circle({x, y}, r, color, drawWidth_, std::nullopt);
 }
 
-void Form1::Arc(std::int32_t x, std::int32_t y, std::int32_t r, Color color, float start, float end,
-                float aspect) {
-    if (r > 0) rt_.Circle({x, y}, r, color, drawWidth_, ArcSpan{start, end, aspect});
+void Form1::Arc(std::int32_t x, std::int32_t y, std::int32_t r, Color color, float start,
+               float end) {
+    if (r > 0) rt_.Circle({x, y}, r, color, drawWidth_, ArcSpan{start, end});
 }
 
 void Form1::SetLabelPosition(int index, float left, float top) {
@@ -175,18 +174,12 @@ void Form1::tiisaku2_Click() {
     ResizeBy(false, 2);
 }
 
+// Every setting back to its default; the always-in-front check mark too, though the
+// z-order itself changes only at the next start.
 void Form1::moto_Click() {
-    bgColor = RGB(255, 255, 255);
-    frameColor = RGB(0, 0, 255);
-    handColor = RGB(0, 0, 0);
+    ApplyDefaults({"Color1", "Color2", "Color3"});
     MOJISYOKU();
-    rt_.SetWidth(1600);
-    rt_.SetHeight(rt_.Width());
-    rt_.SetTop(120);
-    rt_.SetLeft(120);
-    anadigi().Checked = true;
-    mnuTopmost().Checked = true;  // the z-order itself changes at the next start
-    henka().Checked = false;
+    ApplyDefaults({"Size", "Top", "Left", "Anadigi", "Temae", "Henka"});
     Form_Resize();
 }
 
@@ -199,7 +192,7 @@ void Form1::ver_Click() {
     const std::string prompt =
         "Copyright (C) 2026 The TORVEN developers\r\n"
         "TORVEN Ver1.1.0";
-    rt_.MsgBox(prompt, 0, kAppName);
+    rt_.MsgBox(prompt, kAppName);
 }
 
 }  // namespace torven

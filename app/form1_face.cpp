@@ -4,6 +4,7 @@
 
 #include "conversions.h"
 #include "form1.h"
+#include "geometry.h"
 
 namespace torven {
 
@@ -77,33 +78,31 @@ void Form1::Timer1_Timer() {
 void Form1::Form_Resize() {
     Cls();
 
-    centerX = CInt(rt_.Width() / 2.0f - 30.0f);
-    centerY = CInt(rt_.Height() / 2.0f - 20.0f);
-    radius = (centerX < centerY ? centerX : centerY) - 150;
+    const Dial face = FaceDial(rt_.Width(), rt_.Height(), PI);
+    centerX = face.centerX;
+    centerY = face.centerY;
+    radius = face.radius;
 
-    SetLabelPosition(kLabel1, static_cast<float>(centerX - 300),
-                     static_cast<float>(centerY * 1.25));
-    SetLabelPosition(kLabel2, static_cast<float>(centerX - 350),
-                     static_cast<float>(centerY * 1.25 - 160));
+    const LabelPlace time = TimeLabelPlace(face);
+    const LabelPlace date = DateLabelPlace(face);
+    SetLabelPosition(kLabel1, time.left, time.top);
+    SetLabelPosition(kLabel2, date.left, date.top);
 
     DRAWHANDS();
 
-    // 48 minute marks from 0.98 to 1.01 of the radius; the hour marks fill the gaps.
+    // 48 minute marks; the hour marks fill the gaps.
     SetDrawWidth(1);
     for (markIndex = 0; markIndex <= 59; markIndex += 1) {
         if (std::fmod(markIndex, 5.0f) == 0) continue;
-        const double theta = (15.0f - markIndex) * (PI / 30.0);
-        const double c = std::cos(theta);
-        const double s = std::sin(theta);
-        Line(CInt(centerX + (radius * 0.98) * c), CInt(centerY + (radius * 0.98) * s),
-             CInt(centerX + (radius * 1.01) * c), CInt(centerY + (radius * 1.01) * s), handColor);
+        const Stroke mark = dial().MinuteMark(markIndex);
+        Line(mark[0], mark[1], handColor);
     }
 
     // The frame ring stands on the window's edge, with a white highlight at the upper left.
     SetDrawWidth(9);
     Circle(centerX, centerY, centerX, frameColor);
     SetDrawWidth(1);
-    if (centerX != 0) Arc(centerX, centerY, centerX - 10, kWhite, 1.8f, 2.4f, 1.0f);
+    if (centerX != 0) Arc(centerX, centerY, centerX - 10, kWhite, 1.8f, 2.4f);
 
     // Cut the window to the ellipse in the client area moved one pixel right and down.
     Module1::GetClientRect(rt_.hWnd(), windowRect);
@@ -115,10 +114,8 @@ void Form1::Form_Resize() {
 }
 
 void Form1::DrawHand(float position, double lengthFactor, int width, Color color) {
-    const double theta = (position + 45.0f) * (PI / 30.0);
     SetDrawWidth(width);
-    Line(centerX, centerY, CInt(centerX + (radius * lengthFactor) * std::cos(theta)),
-         CInt(centerY + (radius * lengthFactor) * std::sin(theta)), color);
+    Line({centerX, centerY}, dial().HandEnd(position, lengthFactor), color);
 }
 
 void Form1::DRAWHANDS() {
@@ -126,13 +123,8 @@ void Form1::DRAWHANDS() {
     SetDrawWidth(1);
 
     for (markIndex = 0; markIndex <= 55; markIndex += 5) {
-        const double a = (15.0f - markIndex) * (PI / 30.0);
-        const double c = std::cos(a);
-        const double s = std::sin(a);
-        LineBox(CInt(centerX + radius * c - markHalfSize),
-                CInt(centerY + radius * s - markHalfSize),
-                CInt(centerX + radius * c + markHalfSize),
-                CInt(centerY + radius * s + markHalfSize), handColor);
+        const Stroke box = dial().HourMark(markIndex, markHalfSize);
+        LineBox(box[0], box[1], handColor);
     }
 
     // Erase every hand that moved by drawing it again in the background colour; all
@@ -143,10 +135,7 @@ void Form1::DRAWHANDS() {
     }
     // The minute test compares different lengths on purpose: it passes on nearly every
     // call and skips only a second or two near 12 and 6, where the next erase catches up.
-    const auto minuteTest = [this](float position, double factor) {
-        return CInt((radius * factor) * std::cos((position + 45.0f) * (PI / 30.0)));
-    };
-    if (minuteTest(prevMinutePos, 0.8) != minuteTest(minutePos, 0.3)) {
+    if (dial().HandReach(prevMinutePos, 0.8) != dial().HandReach(minutePos, 0.3)) {
         DrawHand(prevMinutePos, kMinuteLength, kMinutePen, bgColor);
         prevMinutePos = minutePos;
     }

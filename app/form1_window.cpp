@@ -128,6 +128,14 @@ void Form1::Form_Load() {
     mnuTopmost_Click();
 }
 
+void Form1::ApplyDefaults(std::initializer_list<std::string_view> keys) {
+    for (const std::string_view key : keys) {
+        for (const Setting& setting : Settings()) {
+            if (setting.key == key) setting.set(*this, *FromText(setting.type, setting.defaultText));
+        }
+    }
+}
+
 void Form1::ReadSettings() {
     for (const Setting& setting : Settings()) {
         const std::string text =

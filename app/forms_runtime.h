@@ -26,11 +26,10 @@ struct Point {
 };
 
 // The part of a circle that `Circle` draws when it is given one: from `start` to
-// `end`, radians counter-clockwise from 3 o'clock; `aspect` is height over width.
+// `end`, radians counter-clockwise from 3 o'clock (end > start).
 struct ArcSpan {
     float start = 0;
     float end = 0;
-    float aspect = 1;
     bool operator==(const ArcSpan&) const = default;
 };
 
@@ -118,8 +117,8 @@ class FormsRuntime {
     // The colour picker: the colour the user confirmed, or nothing on Cancel.
     virtual std::optional<Color> ShowColor() = 0;
 
-    // A modal message box. `buttons` 0 is one OK button and no icon.
-    virtual void MsgBox(std::string_view prompt, int buttons, std::string_view title) = 0;
+    // A modal message box with one OK button and no icon.
+    virtual void MsgBox(std::string_view prompt, std::string_view title) = 0;
 
     // The per-user settings store. GetSetting returns the stored text, or
     // `defaultText` when the application, section or key is missing; it never writes.

@@ -7,7 +7,7 @@ SUDO=""
 
 packages=(
   # core build and unit tests
-  cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev
+  cmake ninja-build g++ pkg-config googletest libgtest-dev
   # fuzzing (libFuzzer ships with clang's runtime)
   clang libclang-rt-14-dev
   # Linux backend

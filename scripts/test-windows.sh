@@ -51,5 +51,5 @@ done
 
 ctest --test-dir "$build" --output-on-failure "$@"
 if [ "$bench" = 1 ]; then
-    wine "$build/tests/win32/torven_win32_bench.exe"
+    wine "$build/bench/torven_win32_bench.exe"
 fi

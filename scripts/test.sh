@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Builds the clock and its packages (dist/) and runs every test: the unit tests under
-# AddressSanitizer and UBSan, the Linux build's integration and end-to-end tests and
-# the Debian package's (installed with apt-get when root), a bounded fuzz run of
-# start-up, and the Windows build's tests and the installer's under Wine.
+# Builds the clock and its packages (dist/) and runs every test: the layout check, the
+# unit tests under AddressSanitizer and UBSan, the Linux build's integration and
+# end-to-end tests and the Debian package's (installed with apt-get when root), a
+# bounded fuzz run of start-up, and the Windows build's tests and the installer's
+# under Wine.
 # TORVEN_SKIP_SETUP=1 skips the package installation.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 [ "${TORVEN_SKIP_SETUP:-0}" = 1 ] || bash scripts/setup.sh
 jobs=$(nproc)
+
+echo "== The core includes nothing of the hosts"
+bash scripts/check-layout.sh
 
 echo "== Packages"
 bash scripts/package.sh
@@ -24,7 +28,5 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTORVEN_FUZZ=ON \
 cmake --build build-fuzz -j"$jobs"
 ctest --test-dir build-fuzz --output-on-failure
 
-if [ -f scripts/test-windows.sh ]; then
-    echo "== Windows build and tests under Wine"
-    bash scripts/test-windows.sh
-fi
+echo "== Windows build and tests under Wine"
+bash scripts/test-windows.sh

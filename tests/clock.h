@@ -1,40 +1,21 @@
-// A clock on the in-memory runtime, and small readers of what it drew.
+// A clock on the in-memory runtime, and readers of what it drew.
 #pragma once
 
-#include <algorithm>
-#include <ostream>
-
 #include <gtest/gtest.h>
+
+#include <map>
+#include <string>
 
 #include "conversions.h"
 #include "form1.h"
 #include "test_runtime.h"
 
-namespace torven {
-inline void PrintTo(const Point& p, std::ostream* os) {
-    *os << "(" << p.x << ", " << p.y << ")";
-}
-}  // namespace torven
-
-namespace Module1 {
-inline void PrintTo(const RECT& r, std::ostream* os) {
-    *os << "{" << r.Left << ", " << r.Top << ", " << r.Right << ", " << r.Bottom << "}";
-}
-}  // namespace Module1
-
 namespace torven::testing {
 
-inline constexpr Color kWhite = 0x00FFFFFF;
-inline constexpr Color kBlack = 0x00000000;
-inline constexpr Color kBlue = 0x00FF0000;
-inline constexpr Color kRed = 0x000000FF;
-inline constexpr Color kGrey = 0x00808080;
-inline constexpr Color kNavy = 0x00800000;
-inline constexpr Color kCyan = 0x00FFFF00;
-inline constexpr Color kMaroon = 0x00000080;
-
-// Twips per pixel 0 keeps geometry exactly as assigned; 15 is a 96-DPI screen.
-inline constexpr double kExact = 0;
+inline constexpr Color kWhite = 0xFFFFFF, kBlack = 0, kBlue = 0xFF0000, kRed = 0x0000FF,
+                       kGrey = 0x808080, kNavy = 0x800000, kCyan = 0xFFFF00, kMaroon = 0x000080;
+inline constexpr double kExact = 0;  // twips per pixel: sizes exactly as assigned
+inline constexpr double kPI = 3.1415926535898;
 
 struct Clock {
     explicit Clock(double twipsPerPixel = kExact) : rt(twipsPerPixel), form(rt) { rt.Attach(form); }
@@ -51,19 +32,38 @@ struct Clock {
     }
     void Advance() {
         DateTime& n = rt.now;
-        if (++n.second == 60) {
-            n.second = 0;
-            if (++n.minute == 60) {
-                n.minute = 0;
-                n.hour = (n.hour + 1) % 24;
-            }
-        }
+        if (++n.second == 60) n.second = 0, ++n.minute;
+        if (n.minute == 60) n.minute = 0, n.hour = (n.hour + 1) % 24;
     }
     const FormVariables& v() const { return form.Variables(); }
+    std::size_t Count(std::string_view prefix) const { return rt.Find(prefix).size(); }
+    std::string Last(std::string_view prefix) const {
+        const auto found = rt.Find(prefix);
+        return found.empty() ? "" : found.back();
+    }
 
     TestRuntime rt;
     Form1 form;
 };
+
+// What the face shows: each shape drawn since the last fill, with the colour it was
+// last drawn in, leaving out those drawn over in the background colour.
+inline std::map<std::string, std::string> Shown(const std::vector<std::string>& log) {
+    std::map<std::string, std::string> shapes;  // shape without its colour -> colour
+    std::string background;
+    for (const std::string& entry : log) {
+        const auto word = entry.find(' '), colour = entry.find(' ', word + 1);
+        if (entry.starts_with("fill")) shapes.clear(), background = entry.substr(word + 1);
+        if (!entry.starts_with("line") && !entry.starts_with("box") && !entry.starts_with("circle") &&
+            !entry.starts_with("arc"))
+            continue;
+        const auto next = entry.find(' ', colour + 1);
+        shapes[entry.substr(0, colour) + entry.substr(next)] =
+            entry.substr(colour + 1, next - colour - 1);
+    }
+    std::erase_if(shapes, [&](const auto& shape) { return shape.second == background; });
+    return shapes;
+}
 
 // White face, blue frame, black hands and readout; readout and always-in-front on,
 // colours by hour off: the defaults and the reset.
@@ -75,19 +75,6 @@ inline void ExpectDefaultLook(const Clock& c) {
     EXPECT_TRUE(c.form.Checked("anadigi"));
     EXPECT_TRUE(c.form.Checked("mnuTopmost"));
     EXPECT_FALSE(c.form.Checked("henka"));
-}
-
-inline std::vector<DrawCall> Lines(const std::vector<DrawCall>& draws) {
-    return OfKind(draws, DrawCall::kLine);
-}
-
-// Lines drawn with a pen width and colour, in order.
-inline std::vector<DrawCall> LinesWith(const std::vector<DrawCall>& draws, int width, Color color) {
-    std::vector<DrawCall> out;
-    for (const DrawCall& call : Lines(draws)) {
-        if (call.width == width && call.color == color) out.push_back(call);
-    }
-    return out;
 }
 
 }  // namespace torven::testing

@@ -1,140 +1,90 @@
 // The colour, size, reset, readout and About commands.
-#include <gtest/gtest.h>
-
 #include "clock.h"
 
 namespace torven::testing {
 namespace {
 
-TEST(ColourCommands, CancelChangesNothing) {
-    Clock c;
-    c.Start();
-    c.rt.draws.clear();
-    c.rt.labelChanges.clear();
-    c.form.iro_Click();
-    c.form.iro2_Click();
-    c.form.iro3_Click();
-    EXPECT_EQ(c.rt.colorDialogs, 3);
-    EXPECT_EQ(c.v().bgColor, kWhite);
-    EXPECT_EQ(c.v().frameColor, kBlue);
-    EXPECT_EQ(c.v().handColor, kBlack);
-    EXPECT_TRUE(c.rt.draws.empty());
-    EXPECT_TRUE(c.rt.labelChanges.empty());
-}
-
-TEST(ColourCommands, HandsMarksAndReadoutTakeThePickedColourAtOnce) {
-    Clock c;
-    c.Start();
-    c.rt.draws.clear();
-    c.rt.colorAnswers = {kRed};
-    c.form.iro3_Click();
-    EXPECT_EQ(c.v().handColor, 255);
-    EXPECT_EQ(c.form.Label1().ForeColor, kRed);
-    EXPECT_EQ(c.form.Label2().ForeColor, kRed);
-    EXPECT_EQ(LinesWith(c.rt.draws, 5, kRed).size(), 1u);
-    EXPECT_EQ(LinesWith(c.rt.draws, 1, kRed).size(), 48u + 1);  // minute marks, second hand
-    EXPECT_EQ(OfKind(c.rt.draws, DrawCall::kBox)[0].color, kRed);
-}
-
-TEST(ColourCommands, FrameColourRedrawsTheRingAndLeavesTheReadout) {
-    Clock c;
-    c.Start();
-    c.rt.labelChanges.clear();
-    c.rt.colorAnswers = {kMaroon};
-    c.form.iro2_Click();
-    EXPECT_EQ(c.v().frameColor, kMaroon);
-    EXPECT_EQ(OfKind(c.rt.draws, DrawCall::kCircle).back().color, kWhite);  // the highlight
-    EXPECT_EQ(OfKind(c.rt.draws, DrawCall::kCircle).rbegin()[1].color, kMaroon);
-    EXPECT_EQ(c.form.Label1().ForeColor, kBlack);
-}
-
-TEST(ColourCommands, TheSameBackgroundAgainStillRedrawsTheWholeFace) {
-    Clock c;
-    c.Start();
-    c.rt.draws.clear();
-    const auto regions = c.rt.regions.size();
-    c.rt.colorAnswers = {kWhite};
-    c.form.iro_Click();
-    EXPECT_EQ(OfKind(c.rt.draws, DrawCall::kFill).size(), 1u);  // the clear
-    EXPECT_EQ(c.rt.regions.size(), regions + 1);
-
-    // A new background repaints the surface before the face is drawn on it.
-    c.rt.draws.clear();
-    c.rt.colorAnswers = {kNavy};
-    c.form.iro_Click();
-    ASSERT_GE(c.rt.draws.size(), 1u);
-    EXPECT_EQ(c.rt.draws[0], (DrawCall{DrawCall::kFill, {}, {}, 0, kNavy, 0, {}}));
-    EXPECT_EQ(c.form.BackColor(), kNavy);
-}
-
-TEST(SizeCommands, FromTheResetSize) {
+TEST(ColourCommands, EachSetsItsColourAndRedrawsCancelChangesNothing) {
     struct Case {
-        void (Form1::*command)();
-        float size;
+        int entry;
+        std::optional<Color> pick;
+        Color bg, frame, hands, text;
+        std::string ring;
+        std::vector<std::string> fills;
     };
-    for (const Case& k :
-         {Case{&Form1::ookiku2_Click, 3200}, Case{&Form1::ookiku_Click, 1920},
-          Case{&Form1::tiisaku_Click, 1333.3334f}, Case{&Form1::tiisaku2_Click, 800}}) {
+    const std::string ring = "circle w9 blue 770,780 r770";
+    for (const Case& k : {
+             // A new background at once, then the clear of the full redraw.
+             Case{9, kNavy, kNavy, kBlue, kBlack, kBlack, ring, {"fill navy", "fill navy"}},
+             Case{9, kWhite, kWhite, kBlue, kBlack, kBlack, ring, {"fill white"}},  // redrawn
+             Case{10, kMaroon, kWhite, kMaroon, kBlack, kBlack, "circle w9 maroon 770,780 r770",
+                  {"fill white"}},
+             Case{11, kRed, kWhite, kBlue, kRed, kRed, ring, {"fill white"}},
+             Case{9, std::nullopt, kWhite, kBlue, kBlack, kBlack, "", {}},
+             Case{10, std::nullopt, kWhite, kBlue, kBlack, kBlack, "", {}},
+             Case{11, std::nullopt, kWhite, kBlue, kBlack, kBlack, "", {}},
+         }) {
+        Clock c;
+        c.Start();
+        c.rt.log.clear();
+        c.rt.picks = {k.pick};
+        c.form.Click(k.entry);
+        EXPECT_EQ(c.rt.log.front(), "picker");
+        EXPECT_EQ(c.rt.Find("fill"), k.fills) << k.entry;
+        EXPECT_EQ(c.Last("circle"), k.ring) << k.entry;
+        EXPECT_EQ(c.v().bgColor, k.bg);
+        EXPECT_EQ(c.v().frameColor, k.frame);
+        EXPECT_EQ(c.v().handColor, k.hands);
+        EXPECT_EQ(c.form.Label1().ForeColor, k.text);
+        EXPECT_EQ(c.form.Label2().ForeColor, k.text);
+        EXPECT_EQ(c.Count("line w1 " + ColorName(k.hands)), k.pick ? 48u + 1 : 0u);  // marks, hand
+    }
+}
+
+TEST(SizeCommands, ScaleTheWidthTheHeightFollowsTheCornerStays) {
+    struct Case {
+        int entry;
+        float width, height, size;  // before, and the size after (0: refused)
+    };
+    for (const Case& k : {
+             Case{4, 1600, 1600, 3200}, Case{5, 1600, 1600, 1920},
+             Case{6, 1600, 1600, 1333.3334f}, Case{7, 1600, 1600, 800},
+             Case{7, 800, 800, 400}, Case{6, 799, 900, 0}, Case{7, 799, 900, 0},
+             Case{4, 40000, 40000, 80000}, Case{5, 40000, 40000, 48000},
+             Case{4, 40001, 40001, 0}, Case{5, 40001, 40001, 0},
+             Case{5, 1600, 2000, 1920},
+         }) {
         Clock c;
         c.rt.settings = {{"Left", "500"}, {"Top", "700"}};
         c.Start();
-        c.rt.assignments.clear();
-        const auto regions = c.rt.regions.size();
-        (c.form.*k.command)();
-        const std::vector<Assignment> requests = {{'H', k.size}, {'W', k.size}};
-        EXPECT_EQ(c.rt.assignments, requests) << k.size;  // height first, from the width
+        c.rt.SetWidth(k.width);
+        c.rt.SetHeight(k.height);
+        c.rt.log.clear();
+        c.form.Click(k.entry);
+        if (k.size == 0) {
+            EXPECT_TRUE(c.rt.log.empty()) << k.entry << " " << k.width;
+            continue;
+        }
+        const std::string size = SingleText(k.size);
+        EXPECT_EQ(c.rt.Find("H "), std::vector<std::string>{"H " + size});  // from the width
+        EXPECT_EQ(c.rt.Find("W "), std::vector<std::string>{"W " + size});
         EXPECT_EQ(c.rt.Width(), k.size);
         EXPECT_EQ(c.rt.Height(), k.size);
-        EXPECT_EQ(c.rt.Left(), 500);  // the top-left corner stays
+        EXPECT_EQ(c.rt.Left(), 500);
         EXPECT_EQ(c.rt.Top(), 700);
-        EXPECT_EQ(c.rt.regions.size(), regions + 2);  // one redraw per size change
+        EXPECT_EQ(c.Count("region"), 2u);  // one redraw per size change
     }
 }
 
-TEST(SizeCommands, Limits) {
+TEST(SizeCommands, TheLargestWindowDrawsItsFace) {
     Clock c;
+    c.rt.settings["Size"] = "40000";
     c.Start();
-    c.rt.SetWidth(800);
-    c.form.tiisaku2_Click();
-    EXPECT_EQ(c.rt.Width(), 400);
-
-    for (auto shrink : {&Form1::tiisaku_Click, &Form1::tiisaku2_Click}) {
-        c.rt.SetWidth(799);
-        c.rt.SetHeight(900);
-        c.rt.assignments.clear();
-        (c.form.*shrink)();
-        EXPECT_TRUE(c.rt.assignments.empty());
-        EXPECT_EQ(c.rt.Height(), 900);
-    }
-    for (auto grow : {&Form1::ookiku_Click, &Form1::ookiku2_Click}) {
-        c.rt.SetWidth(40000);
-        (c.form.*grow)();
-        EXPECT_GT(c.rt.Width(), 40000);
-        c.rt.SetWidth(40001);
-        c.rt.assignments.clear();
-        (c.form.*grow)();
-        EXPECT_TRUE(c.rt.assignments.empty());
-    }
-
-    c.rt.SetWidth(1600);
-    c.rt.SetHeight(2000);
-    c.form.ookiku_Click();
-    EXPECT_EQ(c.rt.Width(), 1920);
-    EXPECT_EQ(c.rt.Height(), 1920);
-}
-
-TEST(SizeCommands, TheLargestWindowDrawsWithoutOverflow) {
-    Clock c;
-    c.Start();
-    c.rt.SetWidth(40000);
-    c.form.ookiku2_Click();
-    ASSERT_EQ(c.rt.Width(), 80000);
-    EXPECT_EQ(c.v().centerX, 39970);
-    EXPECT_EQ(c.v().centerY, 39980);
+    c.form.Click(4);
+    EXPECT_EQ(c.rt.Width(), 80000);
     EXPECT_EQ(c.v().radius, 39820);
-    const auto boxes = OfKind(c.rt.draws, DrawCall::kBox);
-    EXPECT_EQ(boxes.rbegin()[8].b, (Point{39970 + 39820 + 40, 39980 + 40}));  // mark at 3 o'clock
-    EXPECT_EQ(c.rt.regions.back(), (Module1::RECT{1, 1, 5334, 5335}));        // 5333 pixels
+    EXPECT_EQ(c.Last("circle"), "circle w9 blue 39970,39980 r39970");
+    EXPECT_EQ(c.Last("region"), "region 1,1 5334,5335");
 }
 
 TEST(Reset, RestoresEveryDefaultAndRedraws) {
@@ -143,54 +93,45 @@ TEST(Reset, RestoresEveryDefaultAndRedraws) {
                      {"Anadigi", "False"}, {"Temae", "False"}, {"Color3", "255"}};
     c.At(20, 0, 0);
     c.Start();
-    c.form.henka_Click();
-    c.form.henka_Click();
-    ASSERT_TRUE(c.form.Checked("henka"));
-    const auto zOrderCalls = c.rt.zOrderCalls;
-    const auto regions = c.rt.regions.size();
-
-    c.form.moto_Click();
+    c.form.Click(2);
+    c.form.Click(2);
+    c.rt.log.clear();
+    c.form.Click(13);
     EXPECT_EQ(c.rt.Width(), 1600);
     EXPECT_EQ(c.rt.Height(), 1600);
     EXPECT_EQ(c.rt.Left(), 120);
     EXPECT_EQ(c.rt.Top(), 120);
     ExpectDefaultLook(c);
-    EXPECT_EQ(c.rt.zOrderCalls, zOrderCalls);  // the band itself changes at the next start
-    EXPECT_FALSE(c.rt.topmost);
-    EXPECT_EQ(c.rt.regions.size(), regions + 3);  // width, height, and the explicit redraw
+    EXPECT_FALSE(c.rt.topmost);  // the band itself changes at the next start
+    EXPECT_EQ(c.Count("zorder") + c.Count("save"), 0u);
+    EXPECT_EQ(c.Count("region"), 3u);  // width, height, and the redraw asked for
+    EXPECT_EQ(c.Last("circle"), "circle w9 blue 770,780 r770");
     EXPECT_EQ(c.form.BackColor(), kWhite);
-    EXPECT_TRUE(c.rt.writes.empty());
 }
 
 TEST(Readout, TheSwitchTogglesAndIsSavedEvenWhenTooNarrowToShow) {
     Clock c;
     c.rt.settings["Size"] = "1000";
     c.Start();
-    c.form.anadigi_Click();
+    c.form.Click(1);
     EXPECT_FALSE(c.form.Checked("anadigi"));
-    c.form.anadigi_Click();
+    c.form.Click(1);
     EXPECT_TRUE(c.form.Checked("anadigi"));
     c.Run(2);
-    EXPECT_FALSE(c.form.Label1().Visible);
-    EXPECT_FALSE(c.form.Label2().Visible);
-    c.form.anadigi_Click();
+    EXPECT_FALSE(c.form.Label1().Visible || c.form.Label2().Visible);
+    c.form.Click(1);
     c.form.Unload();
     EXPECT_EQ(c.rt.settings["Anadigi"], "False");
 }
 
-TEST(About, ShowsTwoLinesAndOneOkButton) {
+TEST(About, ShowsTwoLinesAndTheVersion) {
     Clock c;
     c.Start();
-    c.form.ver_Click();
-    ASSERT_EQ(c.rt.messageBoxes.size(), 1u);
-    const MessageBox& box = c.rt.messageBoxes[0];
-    const auto newline = box.prompt.find("\r\n");
-    ASSERT_NE(newline, std::string::npos);
-    EXPECT_EQ(box.prompt.find('\n', newline + 2), std::string::npos);
-    EXPECT_NE(box.prompt.substr(0, newline).find("Copyright"), std::string::npos);
-    EXPECT_EQ(box.prompt.substr(newline + 2), "TORVEN Ver1.1.0");
-    EXPECT_EQ(box.buttons, 0);
-    EXPECT_EQ(box.title, "TORVEN");
+    c.form.Click(14);
+    const std::string box = c.Last("msgbox");
+    EXPECT_TRUE(box.starts_with("msgbox TORVEN: Copyright (C) ")) << box;
+    EXPECT_TRUE(box.ends_with("\r\nTORVEN Ver1.1.0")) << box;
+    EXPECT_EQ(std::count(box.begin(), box.end(), '\n'), 1);
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ TEST(SettingTexts, NumbersAsTheClockWritesThem) {
     EXPECT_EQ(SingleText(80000), "80000");
     EXPECT_EQ(SingleText(1e7f), "1E+07");
     EXPECT_EQ(SingleText(1333.3334f), "1333.3334");  // 7 digits would not read back
+    EXPECT_EQ(SingleText(3.4028235e38f), "3.4028235E+38");
     EXPECT_EQ(LongText(16777215), "16777215");
     EXPECT_EQ(LongText(-1), "-1");
     EXPECT_EQ(BoolText(true), "True");

@@ -1,154 +1,150 @@
 #include "test_runtime.h"
 
+#include <cstdio>
+
+#include "conversions.h"
+
 namespace torven::testing {
+
+namespace {
+
+std::string At(Point p) {
+    return std::to_string(p.x) + "," + std::to_string(p.y);
+}
+
+
+}  // namespace
+
+std::string ColorName(Color color) {
+    static const std::map<Color, std::string> kNames = {
+        {0x000000, "black"}, {0xFFFFFF, "white"}, {0xFF0000, "blue"}, {0x0000FF, "red"},
+        {0x808080, "grey"},  {0x800000, "navy"},  {0xFFFF00, "cyan"}, {0x000080, "maroon"}};
+    const auto found = kNames.find(color);
+    if (found != kNames.end()) return found->second;
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(color));
+    return text;
+}
 
 TestRuntime::TestRuntime(double twipsPerPixel)
     : scale_(twipsPerPixel > 0 ? twipsPerPixel : 15), exact_(twipsPerPixel <= 0) {
-    Place(left_, top_, width_, height_);
+    for (float& value : rect_)
+        value = Quantise(value);
+}
+
+std::vector<std::string> TestRuntime::Find(std::string_view prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& entry : log)
+        if (entry.starts_with(prefix)) found.push_back(entry);
+    return found;
 }
 
 float TestRuntime::Quantise(float twips) const {
     return exact_ ? twips : scale_.ToTwips(scale_.ToPixels(twips));
 }
 
-void TestRuntime::Place(float left, float top, float width, float height) {
-    left_ = Quantise(left);
-    top_ = Quantise(top);
-    width_ = Quantise(width);
-    height_ = Quantise(height);
-}
-
-void TestRuntime::SetLeft(float twips) {
-    assignments.push_back({'L', twips});
-    left_ = Quantise(twips);
-}
-
-void TestRuntime::SetTop(float twips) {
-    assignments.push_back({'T', twips});
-    top_ = Quantise(twips);
-}
-
-void TestRuntime::SetWidth(float twips) {
-    assignments.push_back({'W', twips});
-    const float width = Quantise(twips);
-    if (width == width_) return;
-    width_ = width;
-    ++resizes;
-    if (form_) form_->Resize();
-}
-
-void TestRuntime::SetHeight(float twips) {
-    assignments.push_back({'H', twips});
-    const float height = Quantise(twips);
-    if (height == height_) return;
-    height_ = height;
-    ++resizes;
-    if (form_) form_->Resize();
+void TestRuntime::Assign(char what, float twips) {
+    log.push_back(std::string(1, what) + " " + SingleText(twips));
+    const int index = std::string_view("LTWH").find(what);
+    const float value = Quantise(twips);
+    if (value == rect_[index]) return;
+    rect_[index] = value;
+    if (index >= 2 && form_) form_->Resize();
 }
 
 void TestRuntime::Fill(Color color) {
-    draws.push_back({DrawCall::kFill, {}, {}, 0, color, 0, {}});
+    log.push_back("fill " + ColorName(color));
 }
 
 void TestRuntime::Line(Point from, Point to, Color color, int penWidth) {
-    draws.push_back({DrawCall::kLine, from, to, 0, color, penWidth, {}});
+    log.push_back("line w" + std::to_string(penWidth) + " " + ColorName(color) + " " + At(from) +
+                  " " + At(to));
 }
 
 void TestRuntime::Box(Point a, Point b, Color color, int penWidth) {
-    draws.push_back({DrawCall::kBox, a, b, 0, color, penWidth, {}});
+    log.push_back("box w" + std::to_string(penWidth) + " " + ColorName(color) + " " + At(a) + " " +
+                  At(b));
 }
 
 void TestRuntime::Circle(Point centre, std::int32_t radius, Color color, int penWidth,
                          std::optional<ArcSpan> arc) {
-    draws.push_back({DrawCall::kCircle, centre, {}, radius, color, penWidth, arc});
+    std::string entry = (arc ? "arc w" : "circle w") + std::to_string(penWidth) + " " +
+                        ColorName(color) + " " + At(centre) + " r" + std::to_string(radius);
+    if (arc) entry += " " + SingleText(arc->start) + " " + SingleText(arc->end);
+    log.push_back(entry);
+}
+
+void TestRuntime::LabelChanged(int index) {
+    log.push_back("label " + std::to_string(index));
 }
 
 int TestRuntime::PopupMenu(std::span<const MenuItem> items) {
-    menusShown.emplace_back(items.begin(), items.end());
+    log.push_back("menu");
+    menuShown.assign(items.begin(), items.end());
     if (whileMenuOpen) whileMenuOpen();
     return menuChoice;
 }
 
 std::optional<Color> TestRuntime::ShowColor() {
-    ++colorDialogs;
-    if (colorAnswers.empty()) return std::nullopt;
-    const std::optional<Color> answer = colorAnswers.front();
-    colorAnswers.pop_front();
-    return answer;
+    log.push_back("picker");
+    if (picks.empty()) return std::nullopt;
+    const std::optional<Color> pick = picks.front();
+    picks.pop_front();
+    return pick;
 }
 
-void TestRuntime::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
-    messageBoxes.push_back({std::string(prompt), buttons, std::string(title)});
+void TestRuntime::MsgBox(std::string_view prompt, std::string_view title) {
+    log.push_back("msgbox " + std::string(title) + ": " + std::string(prompt));
 }
 
 std::string TestRuntime::GetSetting(std::string_view app, std::string_view section,
                                     std::string_view key, std::string_view defaultText) {
-    if (app != "TORVEN" || section != "Startup") return std::string(defaultText);
     const auto found = settings.find(std::string(key));
-    return found != settings.end() ? found->second : std::string(defaultText);
+    if (app != "TORVEN" || section != "Startup" || found == settings.end())
+        return std::string(defaultText);
+    return found->second;
 }
 
 bool TestRuntime::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                               std::string_view text) {
     if (refuseWrites || app != "TORVEN" || section != "Startup") return false;
     settings[std::string(key)] = text;
-    writes.emplace_back(key, text);
+    log.push_back("save " + std::string(key) + "=" + std::string(text));
     return true;
 }
 
 DateTime TestRuntime::Now() {
-    ++nowCalls;
-    if (readings.empty()) return now;
-    now = readings.front();
-    readings.pop_front();
+    if (!readings.empty()) {
+        now = readings.front();
+        readings.pop_front();
+    }
     return now;
 }
 
+void TestRuntime::Warn(std::string_view line) {
+    log.push_back("warn " + std::string(line));
+}
+
+void TestRuntime::DestroyForm() {
+    log.push_back("destroy");
+}
+
 Module1::RECT TestRuntime::WindowPixels() const {
-    const int left = scale_.ToPixels(left_);
-    const int top = scale_.ToPixels(top_);
-    return {left, top, left + scale_.ToPixels(width_), top + scale_.ToPixels(height_)};
+    const int left = scale_.ToPixels(rect_[0]), top = scale_.ToPixels(rect_[1]);
+    return {left, top, left + scale_.ToPixels(rect_[2]), top + scale_.ToPixels(rect_[3])};
 }
 
-void TestRuntime::ApplyWindowPos(const ZOrderCall& call) {
-    zOrderCalls.push_back(call);
-    if (call.insertAfter == Module1::HWND_TOPMOST) topmost = true;
-    if (call.insertAfter == Module1::HWND_NOTOPMOST) topmost = false;
-    if (call.flags & Module1::SWP_SHOWWINDOW) visible = true;
-    const Module1::RECT now = WindowPixels();
-    if (call.x == now.Left && call.y == now.Top && call.x + call.cx == now.Right &&
-        call.y + call.cy == now.Bottom) {
-        return;  // already there: nothing moves
-    }
-    const float tpp = static_cast<float>(scale_.TwipsPerPixel());
-    left_ = Quantise(call.x * tpp);
-    top_ = Quantise(call.y * tpp);
-    const float width = Quantise(call.cx * tpp);
-    const float height = Quantise(call.cy * tpp);
-    if (width == width_ && height == height_) return;
-    width_ = width;
-    height_ = height;
-    ++resizes;
-    if (form_) form_->Resize();
-}
-
-namespace {
-std::map<Module1::HRGN, Module1::RECT>& Regions() {
-    static std::map<Module1::HRGN, Module1::RECT> regions;
-    return regions;
-}
-}  // namespace
-
-int LiveRegions() {
-    return static_cast<int>(Regions().size());
-}
-
-std::vector<DrawCall> OfKind(const std::vector<DrawCall>& draws, DrawCall::Kind kind) {
-    std::vector<DrawCall> out;
-    for (const DrawCall& call : draws) {
-        if (call.kind == kind) out.push_back(call);
-    }
-    return out;
+void TestRuntime::SetWindowPos(Module1::HWND insertAfter, Module1::RECT to, std::uint32_t flags) {
+    char text[80];
+    std::snprintf(text, sizeof text, "zorder %s %d,%d %dx%d 0x%X",
+                  insertAfter == Module1::HWND_TOPMOST     ? "topmost"
+                  : insertAfter == Module1::HWND_NOTOPMOST ? "notopmost"
+                                                           : "?",
+                  to.Left, to.Top, to.Right - to.Left, to.Bottom - to.Top, flags);
+    log.push_back(text);
+    topmost = insertAfter == Module1::HWND_TOPMOST;
+    visible = visible || (flags & Module1::SWP_SHOWWINDOW);
+    // The rectangle is the window's own: it stays where it is.
 }
 
 }  // namespace torven::testing
@@ -160,26 +156,29 @@ namespace {
 torven::testing::TestRuntime& Window(HWND hWnd) {
     return *reinterpret_cast<torven::testing::TestRuntime*>(hWnd);
 }
+std::map<HRGN, RECT>& Regions() {
+    static std::map<HRGN, RECT> regions;  // made and not yet handed to a window
+    return regions;
+}
 }  // namespace
 
 std::int32_t GetClientRect(HWND hWnd, RECT& lpRect) {
-    const auto& window = Window(hWnd);
-    lpRect = {0, 0, window.WidthPixels(), window.HeightPixels()};
+    const RECT window = Window(hWnd).WindowPixels();
+    lpRect = {0, 0, window.Right - window.Left, window.Bottom - window.Top};
     return 1;
 }
 
 HRGN CreateEllipticRgnIndirect(const RECT& lpRect) {
     static HRGN next = 0;
-    torven::testing::Regions()[++next] = lpRect;
+    Regions()[++next] = lpRect;
     return next;
 }
 
 std::int32_t SetWindowRgn(HWND hWnd, HRGN hRgn, bool /*bRedraw*/) {
-    auto& regions = torven::testing::Regions();
-    const auto found = regions.find(hRgn);
-    if (found == regions.end()) return 0;
-    Window(hWnd).regions.push_back(found->second);
-    regions.erase(found);  // the window owns it now
+    const RECT r = Regions().at(hRgn);
+    Regions().erase(hRgn);
+    Window(hWnd).log.push_back("region " + std::to_string(r.Left) + "," + std::to_string(r.Top) +
+                               " " + std::to_string(r.Right) + "," + std::to_string(r.Bottom));
     return 1;
 }
 
@@ -190,7 +189,7 @@ std::int32_t GetWindowRect(HWND hWnd, RECT& lpRect) {
 
 std::int32_t SetWindowPos(HWND hWnd, HWND hWndInsertAfter, std::int32_t X, std::int32_t Y,
                           std::int32_t cx, std::int32_t cy, std::uint32_t wFlags) {
-    Window(hWnd).ApplyWindowPos({hWndInsertAfter, X, Y, cx, cy, wFlags});
+    Window(hWnd).SetWindowPos(hWndInsertAfter, {X, Y, X + cx, Y + cy}, wFlags);
     return 1;
 }
 

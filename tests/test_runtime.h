@@ -1,14 +1,13 @@
-// An in-memory host for Form1: it records every drawing call and every request,
-// holds the window geometry (whole pixels, with the synchronous Resize), a settings
-// map, a settable clock, a scripted colour picker and popup menu, and captures
-// message boxes, warnings and the unload. It decides nothing a real host would
-// decide differently.
+// An in-memory host for Form1. It keeps the window's rectangle in whole pixels (twips
+// at 15 a pixel, or exactly as assigned) and raises Resize when a size assignment
+// changes it; it answers from a settings map, a settable clock, a scripted menu choice
+// and colour picker; and it writes every effect the form asks for, in order, as one
+// line of text in `log`. It decides nothing a real host would decide differently.
 #pragma once
 
 #include <deque>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,54 +17,39 @@
 
 namespace torven::testing {
 
-struct DrawCall {
-    enum Kind { kFill, kLine, kBox, kCircle } kind;
-    Point a;  // line and box: the two corners; circle: the centre
-    Point b;
-    std::int32_t radius = 0;
-    Color color = 0;
-    int width = 0;
-    std::optional<ArcSpan> arc;
-    bool operator==(const DrawCall&) const = default;
-};
-
-// An assignment to the window's Left, Top, Width or Height ('L', 'T', 'W', 'H').
-struct Assignment {
-    char what;
-    float twips;
-    bool operator==(const Assignment&) const = default;
-};
-
-struct ZOrderCall {
-    Module1::HWND insertAfter;
-    std::int32_t x, y, cx, cy;
-    std::uint32_t flags;
-    bool operator==(const ZOrderCall&) const = default;
-};
-
-struct MessageBox {
-    std::string prompt;
-    int buttons;
-    std::string title;
-};
-
 class TestRuntime final : public FormsRuntime {
   public:
-    // 15 twips a pixel by default; twipsPerPixel 0 keeps sizes and positions exactly
-    // as assigned (for checking the clock's own arithmetic).
+    // twipsPerPixel 0 keeps positions and sizes exactly as assigned.
     explicit TestRuntime(double twipsPerPixel = 15);
-
     void Attach(FormEvents& form) { form_ = &form; }
 
-    // FormsRuntime
-    float Left() const override { return left_; }
-    float Top() const override { return top_; }
-    float Width() const override { return width_; }
-    float Height() const override { return height_; }
-    void SetLeft(float twips) override;
-    void SetTop(float twips) override;
-    void SetWidth(float twips) override;
-    void SetHeight(float twips) override;
+    // What the form asked for, e.g. "line w5 black 770,780 1080,780", "W 3200",
+    // "save Top=120", "zorder topmost 8,8 107x107 0x50", "region 1,1 108,109".
+    std::vector<std::string> log;
+    // The entries that start with `prefix`.
+    std::vector<std::string> Find(std::string_view prefix) const;
+
+    // What the next requests get.
+    TwipsRect desktop{0, 0, 1920 * 15, 1080 * 15};
+    std::map<std::string, std::string> settings;  // key -> text in TORVEN/Startup
+    bool refuseWrites = false;
+    int menuChoice = -1;
+    std::function<void()> whileMenuOpen;   // runs inside PopupMenu, as a tick would
+    std::deque<std::optional<Color>> picks;  // the colour picker's answers; none is Cancel
+    DateTime now{2026, 12, 6, 13, 20, 30};
+    std::deque<DateTime> readings;  // when not empty, each reading of the clock takes one
+    std::vector<MenuItem> menuShown;
+    bool topmost = false;
+    bool visible = false;
+
+    float Left() const override { return rect_[0]; }
+    float Top() const override { return rect_[1]; }
+    float Width() const override { return rect_[2]; }
+    float Height() const override { return rect_[3]; }
+    void SetLeft(float twips) override { Assign('L', twips); }
+    void SetTop(float twips) override { Assign('T', twips); }
+    void SetWidth(float twips) override { Assign('W', twips); }
+    void SetHeight(float twips) override { Assign('H', twips); }
     TwipsRect Desktop() const override { return desktop; }
     std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
     void Fill(Color color) override;
@@ -73,71 +57,33 @@ class TestRuntime final : public FormsRuntime {
     void Box(Point a, Point b, Color color, int penWidth) override;
     void Circle(Point centre, std::int32_t radius, Color color, int penWidth,
                 std::optional<ArcSpan> arc) override;
-    void LabelChanged(int index) override { labelChanges.push_back(index); }
+    void LabelChanged(int index) override;
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;
-    void MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
+    void MsgBox(std::string_view prompt, std::string_view title) override;
     std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                            std::string_view defaultText) override;
     bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,
                      std::string_view text) override;
     DateTime Now() override;
-    void Warn(std::string_view line) override { warnings.emplace_back(line); }
-    void DestroyForm() override { ++destroyed; }
+    void Warn(std::string_view line) override;
+    void DestroyForm() override;
 
-    // The window in pixels, as the window services see it.
+    // The window services' view: pixels.
     Module1::RECT WindowPixels() const;
-    int WidthPixels() const { return scale_.ToPixels(width_); }
-    int HeightPixels() const { return scale_.ToPixels(height_); }
-    // Puts the window at a place and size without raising anything (a test's setup).
-    void Place(float left, float top, float width, float height);
-
-    // What happened.
-    std::vector<DrawCall> draws;
-    std::vector<int> labelChanges;
-    std::vector<Assignment> assignments;
-    std::vector<std::vector<MenuItem>> menusShown;
-    std::vector<MessageBox> messageBoxes;
-    std::vector<std::pair<std::string, std::string>> writes;  // key, text, in order
-    std::vector<std::string> warnings;
-    std::vector<Module1::RECT> regions;  // rectangles given to SetWindowRgn
-    std::vector<ZOrderCall> zOrderCalls;
-    int colorDialogs = 0;
-    int destroyed = 0;
-    int resizes = 0;
-    bool visible = false;
-    bool topmost = false;
-
-    // What the next requests get.
-    TwipsRect desktop{0, 0, 1920 * 15, 1080 * 15};
-    std::map<std::string, std::string> settings;  // key -> text (application TORVEN, Startup)
-    bool refuseWrites = false;
-    int menuChoice = -1;
-    std::function<void()> whileMenuOpen;            // runs inside PopupMenu, as a timer tick would
-    std::deque<std::optional<Color>> colorAnswers;  // nullopt is Cancel; empty: Cancel
-    DateTime now{2026, 12, 6, 13, 20, 30};
-    std::deque<DateTime> readings;  // when not empty, each Now() takes the next one
-    int nowCalls = 0;
-
-    // SetWindowPos: z-order and visibility, then the rectangle it was given (pixels).
-    void ApplyWindowPos(const ZOrderCall& call);
+    void SetWindowPos(Module1::HWND insertAfter, Module1::RECT to, std::uint32_t flags);
 
   private:
+    void Assign(char what, float twips);
     float Quantise(float twips) const;
 
     FormEvents* form_ = nullptr;
     TwipsScale scale_;
     bool exact_;
-    float left_ = 120;
-    float top_ = 135;
-    float width_ = 1575;
-    float height_ = 1575;
+    float rect_[4] = {120, 135, 1575, 1575};  // left, top, width, height: the design
 };
 
-// Regions made by CreateEllipticRgnIndirect and not yet handed to a window.
-int LiveRegions();
-
-// Draw calls of one kind.
-std::vector<DrawCall> OfKind(const std::vector<DrawCall>& draws, DrawCall::Kind kind);
+// A colour as the log writes it: its name among the clock's colours, else 0x00BBGGRR.
+std::string ColorName(Color color);
 
 }  // namespace torven::testing

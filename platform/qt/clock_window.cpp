@@ -374,23 +374,18 @@ void ClockWindow::Box(Point a, Point b, Color color, int penWidth) {
 void ClockWindow::Circle(Point centre, std::int32_t radius, Color color, int penWidth,
                          std::optional<ArcSpan> arc) {
     const int r = deviceScale_.ToPixels(radius);
-    const float aspect = arc ? arc->aspect : 1.0f;
-    if (r <= 0 || !(aspect > 0)) return;
-    // The radius is the longer axis; the aspect is height over width.
-    const int rx = aspect > 1 ? static_cast<int>(std::lround(r / aspect)) : r;
-    const int ry = aspect < 1 ? static_cast<int>(std::lround(r * aspect)) : r;
+    if (r <= 0) return;
     const QPoint c = ToDevice(centre);
-    const QRect bounds(c.x() - rx, c.y() - ry, 2 * rx, 2 * ry);
+    const QRect bounds(c.x() - r, c.y() - r, 2 * r, 2 * r);
     if (!arc) {
         Paint(color, penWidth, bounds, [&](QPainter& p) { p.drawEllipse(bounds); });
         return;
     }
     // Qt's arcs are in sixteenths of a degree, counter-clockwise from 3 o'clock.
     constexpr double kSixteenthsPerRadian = 180.0 * 16.0 / std::numbers::pi;
-    double span = double(arc->end) - double(arc->start);
-    if (span < 0) span += 2 * std::numbers::pi;
     const int start = static_cast<int>(std::lround(arc->start * kSixteenthsPerRadian));
-    const int length = static_cast<int>(std::lround(span * kSixteenthsPerRadian));
+    const int length =
+        static_cast<int>(std::lround((double(arc->end) - arc->start) * kSixteenthsPerRadian));
     Paint(color, penWidth, bounds, [&](QPainter& p) { p.drawArc(bounds, start, length); });
 }
 
@@ -458,26 +453,10 @@ std::optional<Color> ClockWindow::ShowColor() {
     return FromQColor(chosen);
 }
 
-void ClockWindow::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (buttons & 0x70) {
-        case 16:
-            icon = QMessageBox::Critical;
-            break;
-        case 32:
-            icon = QMessageBox::Question;
-            break;
-        case 48:
-            icon = QMessageBox::Warning;
-            break;
-        case 64:
-            icon = QMessageBox::Information;
-            break;
-    }
+void ClockWindow::MsgBox(std::string_view prompt, std::string_view title) {
     QString text = ToQString(prompt);
     text.remove(u'\r');
-    QMessageBox box(icon, title.empty() ? QCoreApplication::applicationName() : ToQString(title),
-                    text, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, ToQString(title), text, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

@@ -80,7 +80,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void LabelChanged(int index) override;
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;
-    void MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
+    void MsgBox(std::string_view prompt, std::string_view title) override;
     std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                            std::string_view defaultText) override;
     bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,

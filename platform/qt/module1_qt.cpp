@@ -48,9 +48,7 @@ std::int32_t SetWindowRgn(HWND hWnd, HRGN hRgn, bool /*bRedraw: a mask change re
     all.pending.erase(found);
     ClockWindow* window = ClockWindow::FromHandle(hWnd);
     if (!window) return 0;
-    // An empty QRegion would clear the mask and show the whole window; an empty
-    // region hides it.
-    window->SetShape(region.isEmpty() ? QRegion(-1, -1, 1, 1) : region);
+    window->SetShape(region);
     return 1;
 }
 

@@ -1,15 +1,16 @@
 #include "win32_runtime.h"
 
+// Before <windows.h>, whose RGB macro would take the clock's own.
+#include "twips.h"
+// clang-format off
 #include "win32_internal.h"
-// After <windows.h>, which it needs.
-#include <commdlg.h>
+#include <commdlg.h>  // needs <windows.h> first
+// clang-format on
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
-
-#include "twips.h"
 
 namespace torven {
 namespace {
@@ -74,7 +75,6 @@ using win32::Widen;
 
 // Everything the window procedure needs; owned by the runtime.
 struct Win32Runtime::State {
-    Clock clock;
     FormEvents* form = nullptr;
     HWND hwnd = nullptr;
     TwipsScale scale;
@@ -361,8 +361,7 @@ void Win32Runtime::State::WithPen(Color color, int penWidth, Draw draw) {
     Invalidate(bounds, width + 1);
 }
 
-Win32Runtime::Win32Runtime(Clock clock) : s_(std::make_unique<State>()) {
-    s_->clock = std::move(clock);
+Win32Runtime::Win32Runtime() : s_(std::make_unique<State>()) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(instance);
     CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass, L"TORVEN", WS_POPUP,
@@ -388,22 +387,6 @@ int Win32Runtime::Run() {
         DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
-}
-
-void Win32Runtime::DispatchPending() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for Run
-            return;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-bool Win32Runtime::Alive() const {
-    return s_->hwnd != nullptr;
 }
 
 float Win32Runtime::Left() const {
@@ -483,15 +466,11 @@ void Win32Runtime::Circle(Point centre, std::int32_t radius, Color color, int pe
                           std::optional<ArcSpan> arc) {
     double r = radius / s_->scale.TwipsPerPixel();
     if (!(r > 0)) return;
-    double aspect = arc ? arc->aspect : 1.0;
-    if (!(aspect > 0)) aspect = 1.0;
-    // The radius is the longer axis: the horizontal one unless the ellipse is tall.
-    double rx = aspect > 1 ? r / aspect : r, ry = aspect > 1 ? r : r * aspect;
     POINT c = s_->ToPixels(centre);
-    RECT box{Round(c.x - rx), Round(c.y - ry), Round(c.x + rx) + 1, Round(c.y + ry) + 1};
+    RECT box{Round(c.x - r), Round(c.y - r), Round(c.x + r) + 1, Round(c.y + r) + 1};
     // Angles run counter-clockwise from 3 o'clock with y up, as GDI's default arcs do.
     auto at = [&](double angle) {
-        return POINT{Round(c.x + rx * std::cos(angle)), Round(c.y - ry * std::sin(angle))};
+        return POINT{Round(c.x + r * std::cos(angle)), Round(c.y - r * std::sin(angle))};
     };
     POINT start = at(arc ? arc->start : 0), end = at(arc ? arc->end : 0);
     s_->WithPen(color, penWidth, [&](int) {
@@ -541,10 +520,9 @@ std::optional<Color> Win32Runtime::ShowColor() {
     return static_cast<Color>(cc.rgbResult);
 }
 
-void Win32Runtime::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
+void Win32Runtime::MsgBox(std::string_view prompt, std::string_view title) {
     HWND previous = GetForegroundWindow();
-    MessageBoxW(s_->hwnd, Widen(prompt).c_str(), Widen(title.empty() ? "TORVEN" : title).c_str(),
-                static_cast<UINT>(buttons));
+    MessageBoxW(s_->hwnd, Widen(prompt).c_str(), Widen(title).c_str(), MB_OK);
     s_->RestoreForeground(previous);
 }
 
@@ -575,7 +553,6 @@ bool Win32Runtime::SaveSetting(std::string_view app, std::string_view section, s
 }
 
 DateTime Win32Runtime::Now() {
-    if (s_->clock) return s_->clock();
     SYSTEMTIME t;
     GetLocalTime(&t);
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
@@ -590,10 +567,6 @@ void Win32Runtime::Warn(std::string_view line) {
 void Win32Runtime::DestroyForm() {
     if (s_->hwnd) DestroyWindow(s_->hwnd);
     PostQuitMessage(0);
-}
-
-Color Win32Runtime::PixelAt(int x, int y) const {
-    return s_->surface ? static_cast<Color>(GetPixel(s_->surface, x, y)) : -1;
 }
 
 }  // namespace torven

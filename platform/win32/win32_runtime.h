@@ -9,20 +9,16 @@
 // No <windows.h> here: handles cross this header as integers.
 #pragma once
 
-#include <functional>
 #include <memory>
 
 #include "forms_runtime.h"
 
 namespace torven {
 
-class Win32Runtime final : public FormsRuntime {
+class Win32Runtime : public FormsRuntime {
   public:
-    using Clock = std::function<DateTime()>;
-
-    // Creates the clock's window, hidden. `clock` stands in for the system's local
-    // time when given (tests drive the clock with it).
-    explicit Win32Runtime(Clock clock = {});
+    // Creates the clock's window, hidden.
+    Win32Runtime();
     ~Win32Runtime() override;
     Win32Runtime(const Win32Runtime&) = delete;
     Win32Runtime& operator=(const Win32Runtime&) = delete;
@@ -31,10 +27,6 @@ class Win32Runtime final : public FormsRuntime {
     void Attach(FormEvents& form);
     // Runs the message loop until the form is destroyed; returns the exit code.
     int Run();
-    // Handles every message already queued, without waiting.
-    void DispatchPending();
-    // Whether the window still exists (DestroyForm has not run).
-    bool Alive() const;
 
     float Left() const override;
     float Top() const override;
@@ -56,7 +48,7 @@ class Win32Runtime final : public FormsRuntime {
 
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;
-    void MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
+    void MsgBox(std::string_view prompt, std::string_view title) override;
 
     std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                            std::string_view defaultText) override;
@@ -66,9 +58,6 @@ class Win32Runtime final : public FormsRuntime {
     DateTime Now() override;
     void Warn(std::string_view line) override;
     void DestroyForm() override;
-
-    // The colour of the drawing surface at a client pixel (0x00BBGGRR), for tests.
-    Color PixelAt(int x, int y) const;
 
     struct State;  // the window procedure's view of the runtime
 

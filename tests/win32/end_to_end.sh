@@ -51,6 +51,7 @@ start_clock() {
     wine "$exe" &
     clock_pid=$!
     until_true clock_shown || fail "no clock window"
+    sleep 1  # mapped, shaped and taking the pointer
 }
 stopped() { ! kill -0 "$clock_pid" 2>/dev/null; }
 # Right press on the face, then an access key of the menu.
@@ -66,29 +67,32 @@ wine reg delete "$key" /f >/dev/null 2>&1 || true
 # First start: the defaults, 1600 twips square at 120, 120 twips, cut round.
 start_clock
 until_true geometry_is "8 8 107 107" || fail "default place and size: $(geometry)"
-sleep 1
 import -window root "$work/start.png"
 [ "$(pixel "$work/start.png" 9 9)" = "srgb(0,0,0)" ] || fail "the corner is not cut away"
 [ "$(pixel "$work/start.png" 61 30)" = "srgb(255,255,255)" ] || fail "no white face"
 
+# A drag with the left button moves it by the pointer's offset.
+xdotool mousemove 61 40 mousedown 1 mousemove 111 90 mousemove 161 140 mouseup 1
+until_true geometry_is "108 108 107 107" || fail "the drag left it at $(geometry)"
+
 # Right-click, then B: the clock doubles in place.
-menu_key 61 40 "$work/menu.png" b
-until_true geometry_is "8 8 214 214" || fail "B did not double the clock: $(geometry)"
+menu_key 161 140 "$work/menu.png" b
+until_true geometry_is "108 108 214 214" || fail "B did not double the clock: $(geometry)"
 
 # Right-click again, then X: the clock ends and writes its nine settings.
-menu_key 100 100 "" x
+menu_key 200 200 "" x
 until_true stopped || fail "X did not end the clock"
 wait "$clock_pid" || true
 settings=$(wine reg query "$key" | tr -d '\r')
 echo "$settings"
-for pair in Top=120 Left=120 Size=3210 Color1=16777215 Color2=16711680 Color3=0 \
+for pair in Top=1620 Left=1620 Size=3210 Color1=16777215 Color2=16711680 Color3=0 \
     Anadigi=True Temae=True Henka=False; do
     grep -Eq "^ +${pair%%=*} +REG_SZ +${pair#*=}\$" <<<"$settings" || fail "stored $pair"
 done
 
 # Second start: back at the same place and size.
 start_clock
-until_true geometry_is "8 8 214 214" || fail "not restored: $(geometry)"
-menu_key 100 100 "" x
+until_true geometry_is "108 108 214 214" || fail "not restored: $(geometry)"
+menu_key 200 200 "" x
 until_true stopped || fail "X did not end the clock the second time"
 echo "end to end: passed"

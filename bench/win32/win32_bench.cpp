@@ -17,13 +17,25 @@ namespace {
 
 using torven::DateTime;
 
+// The clock at a time the benchmark turns.
+struct TimedRuntime : torven::Win32Runtime {
+    DateTime now{2026, 12, 6, 13, 20, 30};
+    DateTime Now() override { return now; }
+};
+
+void DispatchPending() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+}
+
 // Mean microseconds per run of `step`, with every queued paint handled each time.
 template <typename Step>
-double MeanMicroseconds(torven::Win32Runtime& rt, int runs, Step step) {
+double MeanMicroseconds(int runs, Step step) {
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < runs; ++i) {
         step();
-        rt.DispatchPending();
+        DispatchPending();
     }
     std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
     return spent.count() / runs;
@@ -33,15 +45,15 @@ double MeanMicroseconds(torven::Win32Runtime& rt, int runs, Step step) {
 
 int main() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TORVEN");  // the default size
-    DateTime now{2026, 12, 6, 13, 20, 30};
-    torven::Win32Runtime rt([&] { return now; });
+    TimedRuntime rt;
+    DateTime& now = rt.now;
     torven::Form1 form(rt);
     rt.Attach(form);
     form.Load();
-    rt.DispatchPending();
+    DispatchPending();
 
-    double redraw = MeanMicroseconds(rt, 500, [&] { form.Resize(); });
-    double tick = MeanMicroseconds(rt, 3000, [&] {
+    double redraw = MeanMicroseconds(500, [&] { form.Resize(); });
+    double tick = MeanMicroseconds(3000, [&] {
         now.second = (now.second + 1) % 60;
         if (now.second == 0) now.minute = (now.minute + 1) % 60;
         form.Timer();
@@ -53,7 +65,7 @@ int main() {
     std::printf("tick with a new second + paint: %.1f us\n", tick);
     std::printf("working set: %.1f MiB (peak %.1f MiB)\n", memory.WorkingSetSize / 1048576.0,
                 memory.PeakWorkingSetSize / 1048576.0);
-    std::printf("GDI objects: %d, USER objects: %d\n", torven::testing_support::GdiObjects(),
-                torven::testing_support::UserObjects());
+    std::printf("GDI objects: %d, USER objects: %d\n", torven::bench::GdiObjects(),
+                torven::bench::UserObjects());
     return 0;
 }

@@ -6,7 +6,7 @@
 // After <windows.h>, which it needs.
 #include <winternl.h>
 
-namespace torven::testing_support {
+namespace torven::bench {
 namespace {
 
 // Wine's GDI handle table entry (24 bytes on x86-64); a free entry has no object.
@@ -53,4 +53,4 @@ int UserObjects() {
     return live;
 }
 
-}  // namespace torven::testing_support
+}  // namespace torven::bench

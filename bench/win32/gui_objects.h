@@ -1,7 +1,7 @@
 // How many GDI and USER objects this process holds, on Windows and under Wine.
 #pragma once
 
-namespace torven::testing_support {
+namespace torven::bench {
 
 // Windows counts them itself (GetGuiResources). Wine's GetGuiResources answers 0, so
 // there the GDI objects are the live entries of the GDI handle table Wine keeps in the
@@ -10,4 +10,4 @@ namespace torven::testing_support {
 int GdiObjects();
 int UserObjects();
 
-}  // namespace torven::testing_support
+}  // namespace torven::bench
