@@ -22,6 +22,8 @@ packages=(
   x11-apps valgrind time
   # build-time icon generator
   python3
+  # packages (scripts/package.sh) and their checks; faketime for the night screenshot
+  dpkg-dev wixl zip lintian desktop-file-utils appstream faketime
 )
 
 $SUDO apt-get update -q

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the clock and runs every test: the layout check, the unit tests under
-# AddressSanitizer and UBSan, the Linux build's integration and end-to-end tests, a
-# bounded fuzz run of start-up, and the Windows build's tests under Wine.
+# Builds the clock and its packages (dist/) and runs every test: the layout check, the
+# unit tests under AddressSanitizer and UBSan, the Linux build's integration and
+# end-to-end tests and the Debian package's (installed with apt-get when root), a
+# bounded fuzz run of start-up, and the Windows build's tests and the installer's
+# under Wine.
 # TORVEN_SKIP_SETUP=1 skips the package installation.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,6 +13,9 @@ jobs=$(nproc)
 
 echo "== The core includes nothing of the hosts"
 bash scripts/check-layout.sh
+
+echo "== Packages"
+bash scripts/package.sh
 
 echo "== Linux build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVEN_SANITIZE=ON

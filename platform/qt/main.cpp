@@ -3,15 +3,19 @@
 #include <csignal>
 
 #include "clock_window.h"
+#include "command_line.h"
 #include "form1.h"
 #include "signal_watcher.h"
 
 int main(int argc, char* argv[]) {
+    if (const auto status = torven::qt::HandleCommandLine(argc, argv)) return *status;
+
     // The clock places itself and reads back where it is, which Wayland does not
     // allow a client: in a Wayland session it runs through XWayland.
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
         !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+    if (const auto status = torven::qt::CheckDisplay()) return *status;
 
     QApplication::setApplicationName(QStringLiteral("TORVEN"));
     QApplication::setDesktopFileName(QStringLiteral("torven"));

@@ -1,0 +1,60 @@
+#include "command_line.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace torven::qt {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: torven [--help | --version]\n"
+    "TORVEN is a small round analog desktop clock. Drag it with the left mouse button;\n"
+    "the right button opens its menu. It takes no other arguments.\n"
+    "Its place, size, colours and switches live in ~/.config/TORVEN/TORVEN.conf\n"
+    "($XDG_CONFIG_HOME/TORVEN/TORVEN.conf when that is set) and are written when the\n"
+    "clock ends: by Exit (終了) in its menu, or on SIGTERM, SIGINT or SIGHUP.\n";
+
+}  // namespace
+
+std::optional<int> HandleCommandLine(int argc, char* argv[]) {
+    bool help = false;
+    bool version = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg == "--version") {
+            version = true;
+        } else {
+            std::fprintf(stderr, "torven: unknown argument \"%s\" (see torven --help)\n", argv[i]);
+            return 2;
+        }
+    }
+    if (!help && !version) return std::nullopt;
+    std::fputs(help ? kUsage : "TORVEN " TORVEN_VERSION "\n", stdout);
+    return 0;
+}
+
+std::optional<int> CheckDisplay() {
+    // "xcb", or "xcb:options"; unset or empty means Qt's default, which is xcb here.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && *platform != '\0' &&
+        std::string_view(platform).substr(0, std::string_view(platform).find(':')) != "xcb")
+        return std::nullopt;
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        std::fputs("torven: cannot open the display: DISPLAY is not set\n", stderr);
+        return 1;
+    }
+    xcb_connection_t* connection = xcb_connect(display, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    if (reachable) return std::nullopt;
+    std::fprintf(stderr, "torven: cannot open the display \"%s\"\n", display);
+    return 1;
+}
+
+}  // namespace torven::qt

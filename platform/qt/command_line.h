@@ -1,0 +1,18 @@
+// What torven does before it becomes a clock: it answers --help and --version,
+// refuses any other argument, and makes sure it can reach its display, since Qt
+// aborts with a core dump on a display it cannot open.
+#pragma once
+
+#include <optional>
+
+namespace torven::qt {
+
+// The exit status when the command line ends the program here (help, version or a
+// usage error, told on stdout or stderr); nothing when the clock should start.
+std::optional<int> HandleCommandLine(int argc, char* argv[]);
+
+// On X, the platform Qt picks when none is set: 1, after one line on stderr naming
+// the display, when it cannot be opened; nothing when it can or on other platforms.
+std::optional<int> CheckDisplay();
+
+}  // namespace torven::qt
