@@ -9,8 +9,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "twips.h"
-
 namespace torven {
 namespace {
 
