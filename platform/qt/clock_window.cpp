@@ -1,5 +1,8 @@
 #include "clock_window.h"
 
+#include "gdi_pixels.h"
+#include "ring.h"
+
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 #include <QApplication>
@@ -20,8 +23,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
-#include <map>
-#include <numbers>
 #include <set>
 #include <vector>
 
@@ -253,7 +254,7 @@ std::intptr_t ClockWindow::hWnd() const {
     return reinterpret_cast<std::intptr_t>(this);
 }
 
-QPoint ClockWindow::ToDevice(Point twips) const {
+Point ClockWindow::ToDevice(Point twips) const {
     return {deviceScale_.ToPixels(twips.x), deviceScale_.ToPixels(twips.y)};
 }
 
@@ -261,70 +262,20 @@ int ClockWindow::DevicePen(int penWidth) const {
     return std::max(1, static_cast<int>(std::lround(penWidth * ratio_)));
 }
 
-void ClockWindow::Paint(Color color, int penWidth, QRect deviceBounds,
-                        const std::function<void(QPainter&)>& draw) {
+void ClockWindow::Draw(Color color, const std::function<void(const SpanSink&)>& shape) {
     if (image_.isNull()) return;
-    const int pen = DevicePen(penWidth);
     if (!painter_.isActive()) {
         painter_.begin(&image_);
-        painter_.setBrush(Qt::NoBrush);
         ScheduleFinish();
     }
-    // An aliased pen: drawing the same shape in the background colour covers exactly
-    // the same pixels again.
-    painter_.setPen(QPen(ToQColor(color), pen, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-    draw(painter_);
-    const int margin = pen / 2 + 2;
-    MarkChanged(deviceBounds.adjusted(-margin, -margin, margin, margin));
-}
-
-// The pixels a round pen of this width covers around a point of its path.
-static const std::vector<QPoint>& PenShape(int width) {
-    static std::map<int, std::vector<QPoint>> shapes;
-    std::vector<QPoint>& shape = shapes[width];
-    if (!shape.empty()) return shape;
-    const int low = -(width / 2);
-    const double centre = width % 2 == 0 ? 0.5 : 0.0;
-    const double reach = width / 2.0;
-    for (int dy = low; dy < low + width; ++dy) {
-        for (int dx = low; dx < low + width; ++dx) {
-            const double x = dx + centre, y = dy + centre;
-            if (width <= 2 || x * x + y * y <= reach * reach) shape.emplace_back(dx, dy);
-        }
-    }
-    return shape;
-}
-
-void ClockWindow::StrokeLine(QPoint a, QPoint b, Color color, int penWidth) {
-    if (image_.isNull()) return;
-    if (painter_.isActive()) painter_.end();  // the pixels are written directly
-    const std::vector<QPoint>& pen = PenShape(DevicePen(penWidth));
-    const QRgb rgb = ToQColor(color).rgb();
-    const int width = image_.width(), height = image_.height();
-    uchar* const bits = image_.bits();
-    const qsizetype stride = image_.bytesPerLine();
-    int left = width, top = height, right = -1, bottom = -1;  // what changed
-    // Bresenham from a to b, both ends included, the pen stamped at every step.
-    const int dx = std::abs(b.x() - a.x()), sx = a.x() < b.x() ? 1 : -1;
-    const int dy = -std::abs(b.y() - a.y()), sy = a.y() < b.y() ? 1 : -1;
-    int error = dx + dy;
-    for (int x = a.x(), y = a.y();;) {
-        for (const QPoint& offset : pen) {
-            const int px = x + offset.x(), py = y + offset.y();
-            if (px < 0 || py < 0 || px >= width || py >= height) continue;
-            QRgb& pixel = reinterpret_cast<QRgb*>(bits + py * stride)[px];
-            if (pixel == rgb) continue;
-            pixel = rgb;
-            left = std::min(left, px), right = std::max(right, px);
-            top = std::min(top, py), bottom = std::max(bottom, py);
-        }
-        if (x == b.x() && y == b.y()) break;
-        const int twice = 2 * error;
-        if (twice >= dy) error += dy, x += sx;
-        if (twice <= dx) error += dx, y += sy;
-    }
-    // Redrawing what is already there (the hour marks, every second) repaints nothing.
-    if (right >= 0) MarkChanged(QRect(QPoint(left, top), QPoint(right, bottom)));
+    const QColor colour = ToQColor(color);
+    QRect changed;
+    shape([&](int y, int x0, int x1) {
+        const QRect run(x0, y, x1 - x0, 1);
+        painter_.fillRect(run, colour);
+        changed |= run;
+    });
+    MarkChanged(changed & image_.rect());
 }
 
 void ClockWindow::MarkChanged(QRect deviceRect) {
@@ -360,38 +311,67 @@ void ClockWindow::Fill(Color color) {
 }
 
 void ClockWindow::Line(Point from, Point to, Color color, int penWidth) {
-    StrokeLine(ToDevice(from), ToDevice(to), color, penWidth);
+    const Point a = ToDevice(from), b = ToDevice(to);
+    const int pen = DevicePen(penWidth);
+    Draw(color, [&](const SpanSink& span) {
+        if (pen > 1) return GdiWideLine(a, b, pen, span);
+        GdiThinLine(a, b, span);
+        span(b.y, b.x, b.x + 1);  // the Windows build sets the end point too
+    });
 }
 
 void ClockWindow::Box(Point a, Point b, Color color, int penWidth) {
-    const QPoint p = ToDevice(a), q = ToDevice(b);
-    StrokeLine(p, {q.x(), p.y()}, color, penWidth);
-    StrokeLine({q.x(), p.y()}, q, color, penWidth);
-    StrokeLine(q, {p.x(), q.y()}, color, penWidth);
-    StrokeLine({p.x(), q.y()}, p, color, penWidth);
+    const Point p = ToDevice(a), q = ToDevice(b);
+    const int pen = DevicePen(penWidth);
+    // The pen straddles the outline of the pixels from p to q; its wider half outside.
+    const int left = std::min(p.x, q.x) - pen / 2, right = std::max(p.x, q.x) + (pen - 1) / 2 + 1;
+    const int top = std::min(p.y, q.y) - pen / 2, bottom = std::max(p.y, q.y) + (pen - 1) / 2 + 1;
+    Draw(color, [&](const SpanSink& span) {
+        for (int y = top; y < bottom; ++y) {
+            if (y < top + pen || y >= bottom - pen || right - left <= 2 * pen) {
+                span(y, left, right);
+            } else {
+                span(y, left, left + pen);
+                span(y, right - pen, right);
+            }
+        }
+    });
 }
 
 void ClockWindow::Circle(Point centre, std::int32_t radius, Color color, int penWidth,
                          std::optional<ArcSpan> arc) {
-    const int r = deviceScale_.ToPixels(radius);
-    const float aspect = arc ? arc->aspect : 1.0f;
-    if (r <= 0 || !(aspect > 0)) return;
-    // The radius is the longer axis; the aspect is height over width.
-    const int rx = aspect > 1 ? static_cast<int>(std::lround(r / aspect)) : r;
-    const int ry = aspect < 1 ? static_cast<int>(std::lround(r * aspect)) : r;
-    const QPoint c = ToDevice(centre);
-    const QRect bounds(c.x() - rx, c.y() - ry, 2 * rx, 2 * ry);
-    if (!arc) {
-        Paint(color, penWidth, bounds, [&](QPainter& p) { p.drawEllipse(bounds); });
+    const double r = radius / deviceScale_.TwipsPerPixel();
+    if (!(r > 0)) return;
+    double aspect = arc ? arc->aspect : 1.0;
+    if (!(aspect > 0)) aspect = 1.0;
+    // The box and end points exactly as the Windows build gives them to GDI's Arc: the
+    // radius is the longer axis, the aspect height over width.
+    const double rx = aspect > 1 ? r / aspect : r, ry = aspect > 1 ? r : r * aspect;
+    const Point c = ToDevice(centre);
+    const auto round = [](double v) { return static_cast<int>(std::lround(v)); };
+    const int left = round(c.x - rx), top = round(c.y - ry);
+    const int right = round(c.x + rx) + 1, bottom = round(c.y + ry) + 1;
+    const auto at = [&](double angle) {
+        return Point{round(c.x + rx * std::cos(angle)), round(c.y - ry * std::sin(angle))};
+    };
+    const int pen = DevicePen(penWidth);
+    if (!arc && pen > 1) {
+        Draw(color,
+             [&](const SpanSink& span) { ForEachRingSpan(left, top, right, bottom, pen, span); });
         return;
     }
-    // Qt's arcs are in sixteenths of a degree, counter-clockwise from 3 o'clock.
-    constexpr double kSixteenthsPerRadian = 180.0 * 16.0 / std::numbers::pi;
-    double span = double(arc->end) - double(arc->start);
-    if (span < 0) span += 2 * std::numbers::pi;
-    const int start = static_cast<int>(std::lround(arc->start * kSixteenthsPerRadian));
-    const int length = static_cast<int>(std::lround(span * kSixteenthsPerRadian));
-    Paint(color, penWidth, bounds, [&](QPainter& p) { p.drawArc(bounds, start, length); });
+    const std::vector<Point> points =
+        GdiArcPoints(left, top, right, bottom, at(arc ? arc->start : 0), at(arc ? arc->end : 0));
+    Draw(color, [&](const SpanSink& span) {
+        // GDI's polyline through the points: each sets its first pixel, not its last.
+        for (size_t i = 0; i + 1 < points.size(); ++i) {
+            if (points[i] == points[i + 1]) continue;
+            if (pen > 1)
+                GdiWideLine(points[i], points[i + 1], pen, span);
+            else
+                span(points[i].y, points[i].x, points[i].x + 1);
+        }
+    });
 }
 
 QRect ClockWindow::LabelPixels(const Label& label) const {

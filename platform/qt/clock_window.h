@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "forms_runtime.h"
+#include "gdi_pixels.h"
 #include "twips.h"
 
 class QMenu;
@@ -114,13 +115,11 @@ class ClockWindow : public QWidget, public FormsRuntime {
     };
 
     void ResizeTo(QSize size);
-    QPoint ToDevice(Point twips) const;
+    Point ToDevice(Point twips) const;
     int DevicePen(int penWidth) const;
-    // Draw on the backing image (image pixels); what they touched is repainted once
-    // the event that draws has finished.
-    void Paint(Color color, int penWidth, QRect deviceBounds,
-               const std::function<void(QPainter&)>& draw);
-    void StrokeLine(QPoint a, QPoint b, Color color, int penWidth);
+    // Fills the runs of image pixels that `shape` hands out; what they touched is
+    // repainted once the event that draws has finished.
+    void Draw(Color color, const std::function<void(const SpanSink&)>& shape);
     void MarkChanged(QRect deviceRect);
     void ScheduleFinish();
     void FinishDrawing();

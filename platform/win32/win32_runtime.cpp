@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "ring.h"
+
 namespace torven {
 namespace {
 
@@ -492,6 +494,20 @@ void Win32Runtime::Circle(Point centre, std::int32_t radius, Color color, int pe
         return POINT{Round(c.x + rx * std::cos(angle)), Round(c.y - ry * std::sin(angle))};
     };
     POINT start = at(arc ? arc->start : 0), end = at(arc ? arc->end : 0);
+    const int width = s_->PenPixels(penWidth);
+    if (!arc && width > 1 && s_->surface) {
+        // A wide pen would draw the ring as hundreds of short segments; the ring's own
+        // rows are smooth and the same on every desktop.
+        HBRUSH brush = CreateSolidBrush(ToColorRef(color));
+        ForEachRingSpan(box.left, box.top, box.right, box.bottom, width,
+                        [&](int y, int x0, int x1) {
+                            RECT row{x0, y, x1, y + 1};
+                            FillRect(s_->surface, &row, brush);
+                        });
+        DeleteObject(brush);
+        s_->Invalidate(box, width + 1);
+        return;
+    }
     s_->WithPen(color, penWidth, [&](int) {
         SetArcDirection(s_->surface, AD_COUNTERCLOCKWISE);
         Arc(s_->surface, box.left, box.top, box.right, box.bottom, start.x, start.y, end.x, end.y);
