@@ -198,4 +198,36 @@ std::vector<Point> GdiArcPoints(int left, int top, int right, int bottom, Point 
     return points;
 }
 
+void GdiEllipticRegion(int left, int top, int right, int bottom, const SpanSink& span) {
+    if (left > right) std::swap(left, right);
+    if (top > bottom) std::swap(top, bottom);
+    --right, --bottom;
+    const int width = right - left, height = bottom - top;
+    if (width < 2 || height < 2) {
+        for (int y = top; y < bottom; ++y)
+            if (left < right) span(y, left, right);
+        return;
+    }
+    // The lower half's rows, inset as the ellipse walks from its middle row down.
+    std::vector<std::pair<int, int>> rows(height, {0, 0});
+    const std::int64_t a = width - 1, b = height - 1;
+    const std::int64_t aStep = 8 * a * a, bStep = 8 * b * b;
+    std::int64_t dx = 4 * b * b * (1 - a), dy = 4 * a * a * (1 + b % 2);
+    std::int64_t err = dx + dy + a * a * (b % 2);
+    int x = 0, y = height / 2;
+    rows[y] = {left, right};
+    while (x <= width / 2) {
+        const std::int64_t e2 = 2 * err;
+        if (e2 >= dx) ++x, dx += bStep, err += dx;
+        if (e2 <= dy) {
+            ++y, dy += aStep, err += dy;
+            if (y < height) rows[y] = {left + x, right - x};
+        }
+    }
+    for (int i = 0; i < height; ++i) {
+        const auto [x0, x1] = rows[i < height / 2 ? b - i : i];
+        if (x0 < x1) span(top + i, x0, x1);
+    }
+}
+
 }  // namespace torven::qt

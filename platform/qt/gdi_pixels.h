@@ -28,4 +28,8 @@ void GdiWideLine(Point a, Point b, int pen, const SpanSink& span);
 // different one.
 std::vector<Point> GdiArcPoints(int left, int top, int right, int bottom, Point start, Point end);
 
+// The rows of GDI's elliptic region bounded by the box: Zingl's ellipse again, less
+// the box's last column and row.
+void GdiEllipticRegion(int left, int top, int right, int bottom, const SpanSink& span);
+
 }  // namespace torven::qt
