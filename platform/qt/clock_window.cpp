@@ -110,6 +110,28 @@ QString SettingText(const QVariant& value) {
 
 }  // namespace
 
+QFont ReadoutFont(std::span<const QSize> labels) {
+    QFont font = QApplication::font();
+    font.setStyleHint(QFont::SansSerif);
+    font.setStyleStrategy(QFont::NoAntialias);  // solid ForeColor, no grey fringes
+    for (int pixels = 64; pixels > 1; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        QChar widest = u'0';
+        for (char16_t digit = u'1'; digit <= u'9'; ++digit)
+            if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(widest))
+                widest = digit;
+        const QString d(2, widest);
+        const int width = std::max(metrics.horizontalAdvance(d + u':' + d + u':' + d),
+                                   metrics.horizontalAdvance(d + u'/' + d + u'/' + d));
+        const bool fits = std::all_of(labels.begin(), labels.end(), [&](QSize label) {
+            return width <= label.width() && metrics.height() <= label.height();
+        });
+        if (fits) break;
+    }
+    return font;
+}
+
 QColor ToQColor(Color color) {
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
@@ -163,6 +185,10 @@ ClockWindow::~ClockWindow() {
 
 void ClockWindow::Attach(FormEvents& events) {
     events_ = &events;
+    std::vector<QSize> labels;
+    for (const Label& label : events.Labels())
+        labels.push_back(LabelPixels(label).size());
+    setFont(ReadoutFont(labels));
     timer_.setInterval(events.TimerInterval());
 }
 
@@ -379,50 +405,18 @@ QRect ClockWindow::LabelPixels(const Label& label) const {
             scale_.ToPixels(label.Height)};
 }
 
-const ClockWindow::Glyph& ClockWindow::GlyphFor(char32_t character, QRgb colour) {
-    const auto [found, added] = glyphs_.try_emplace(std::uint64_t{colour} << 32 | character);
-    Glyph& glyph = found->second;
-    if (!added) return glyph;
-    const QString text = QString::fromUcs4(&character, 1);
-    const QFontMetricsF metrics(font());
-    glyph.advance = metrics.horizontalAdvance(text);
-    const QSizeF size(glyph.advance + 2 * kGlyphPad, metrics.height());
-    glyph.image = QImage((size * ratio_).toSize(), QImage::Format_ARGB32_Premultiplied);
-    glyph.image.setDevicePixelRatio(ratio_);
-    glyph.image.fill(Qt::transparent);
-    QPainter painter(&glyph.image);
-    painter.setFont(font());
-    painter.setPen(QColor(colour));
-    painter.drawText(QPointF(kGlyphPad, metrics.ascent()), text);
-    return glyph;
-}
-
 void ClockWindow::LabelChanged(int index) {
     if (!events_) return;
     const auto labels = events_->Labels();
-    if (index < 0 || index >= static_cast<int>(std::min(labels.size(), labelCache_.size()))) return;
+    if (index < 0 || index >= static_cast<int>(std::min(labels.size(), shown_.size()))) return;
     const Label& label = labels[index];
-    LabelCache& cache = labelCache_[index];
-    if (cache.visible) dirty_ += cache.rect;
-
-    // The captions are dates and times: characters that need no shaping across
-    // their neighbours, so each is drawn from its own kept image.
-    const QRgb colour = ToQColor(label.ForeColor).rgb();
-    cache.glyphs.clear();
-    qreal x = 0;
-    for (const char32_t character : QString::fromUtf8(label.Caption).toUcs4()) {
-        const Glyph& glyph = GlyphFor(character, colour);
-        cache.glyphs.emplace_back(x, &glyph);
-        x += glyph.advance;
-    }
-    // A caption wider or taller than its label (the desktop's font may be larger than
-    // the one the layout was made for) shows whole, as on Windows.
-    const QRect design = LabelPixels(label);
-    const QSize text(static_cast<int>(std::ceil(x)) + kGlyphPad,
-                     static_cast<int>(std::ceil(QFontMetricsF(font()).height())));
-    cache.rect = design.united(QRect(design.topLeft(), text)).adjusted(-kGlyphPad, 0, 0, 0);
-    cache.visible = label.Visible && !cache.glyphs.empty();
-    if (cache.visible) dirty_ += cache.rect;
+    ShownLabel& shown = shown_[index];
+    if (shown.visible) dirty_ += shown.rect;
+    shown.rect = LabelPixels(label);
+    shown.text = QString::fromUtf8(label.Caption);
+    shown.colour = ToQColor(label.ForeColor);
+    shown.visible = label.Visible && !shown.text.isEmpty();
+    if (shown.visible) dirty_ += shown.rect;
     ScheduleFinish();
 }
 
@@ -512,11 +506,13 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
     const QRect area = event->rect();
     painter.drawImage(QRectF(area), image_,
                       QRectF(area.topLeft().toPointF() * ratio_, area.size().toSizeF() * ratio_));
-    for (const LabelCache& label : labelCache_) {
+    painter.setFont(font());
+    for (const ShownLabel& label : shown_) {
         if (!label.visible || !label.rect.intersects(area)) continue;
-        // The rectangle starts kGlyphPad left of the text, as each glyph's image does.
-        for (const auto& [x, glyph] : label.glyphs)
-            painter.drawImage(label.rect.topLeft() + QPointF(x, 0), glyph->image);
+        painter.setClipRect(label.rect);
+        painter.setPen(label.colour);
+        painter.drawText(label.rect.topLeft() + QPointF(0, QFontMetricsF(font()).ascent()),
+                         label.text);
     }
 }
 
