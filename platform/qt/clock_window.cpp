@@ -1,6 +1,7 @@
 #include "clock_window.h"
 
 #include "gdi_pixels.h"
+#include "readout.h"
 #include "ring.h"
 
 #include <QtGui/qguiapplication_platform.h>
@@ -117,13 +118,15 @@ QFont ReadoutFont(std::span<const QSize> labels) {
     for (int pixels = 64; pixels > 1; --pixels) {
         font.setPixelSize(pixels);
         const QFontMetrics metrics(font);
-        QChar widest = u'0';
+        char16_t widest = u'0';
         for (char16_t digit = u'1'; digit <= u'9'; ++digit)
             if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(widest))
                 widest = digit;
-        const QString d(2, widest);
-        const int width = std::max(metrics.horizontalAdvance(d + u':' + d + u':' + d),
-                                   metrics.horizontalAdvance(d + u'/' + d + u'/' + d));
+        const auto advance = [&](bool date) {
+            return metrics.horizontalAdvance(
+                QString::fromStdU16String(WidestCaption(date, widest)));
+        };
+        const int width = std::max(advance(false), advance(true));
         const bool fits = std::all_of(labels.begin(), labels.end(), [&](QSize label) {
             return width <= label.width() && metrics.height() <= label.height();
         });
@@ -187,7 +190,8 @@ void ClockWindow::Attach(FormEvents& events) {
     events_ = &events;
     std::vector<QSize> labels;
     for (const Label& label : events.Labels())
-        labels.push_back(LabelPixels(label).size());
+        labels.emplace_back(scale_.ToPixels(ReadoutWidth(label.Width)),
+                            scale_.ToPixels(label.Height));
     setFont(ReadoutFont(labels));
     timer_.setInterval(events.TimerInterval());
 }

@@ -32,9 +32,9 @@ class QMenu;
 namespace torven::qt {
 
 // The readout's font: the desktop's sans-serif at the largest pixel size at which the
-// widest time ("00:00:00" in its widest digit) and date fit every label, without
-// anti-aliasing.
-QFont ReadoutFont(std::span<const QSize> labels);
+// widest time ("00:00:00" in its widest digit) and date fit every label's room (see
+// readout.h), without anti-aliasing.
+QFont ReadoutFont(std::span<const QSize> rooms);
 
 // Qt colours and the clock's 0x00BBGGRR values.
 QColor ToQColor(Color color);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "readout.h"
 #include "ring.h"
 
 namespace torven {
@@ -94,6 +95,7 @@ struct Win32Runtime::State {
     void UpdateDpi();
     void ClientSizeChanged();
     void Paint();
+    HFONT ReadoutFont();
     void Invalidate(RECT rect, int margin);
     RECT LabelRect(const Label& label) const;
     void Mouse(UINT message, WPARAM wParam, LPARAM lParam);
@@ -207,14 +209,48 @@ void Win32Runtime::State::UpdateDpi() {
     dpi = GetDpiForWindow(hwnd);
     if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
     scale = TwipsScale::ForDpi(dpi);
-    // The system's default GUI font, at this window's DPI (the stock one is made for
-    // the system's).
+    if (font) DeleteObject(font);
+    font = nullptr;
+    ReadoutFont();  // for this DPI
+}
+
+HFONT Win32Runtime::State::ReadoutFont() {
+    if (font || !form) return font;
+    // The default GUI font's face at the largest height at which the widest time
+    // ("00:00:00" in the widest digit) and date fit every label's room (readout.h) at
+    // this DPI, without anti-aliasing, so the digits are solid ForeColor.
     LOGFONTW lf{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(dpi), static_cast<int>(GetDpiForSystem()));
-    HFONT next = CreateFontIndirectW(&lf);
-    if (font) DeleteObject(font);
-    font = next;
+    lf.lfQuality = NONANTIALIASED_QUALITY;
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (int pixels = 64; pixels > 1 && !font; --pixels) {
+        lf.lfHeight = -pixels;
+        lf.lfWidth = 0;
+        HFONT candidate = CreateFontIndirectW(&lf);
+        HGDIOBJ old = SelectObject(dc, candidate);
+        INT widths[10]{};
+        GetCharWidth32W(dc, L'0', L'9', widths);
+        const auto widest =
+            static_cast<char16_t>(u'0' + (std::max_element(widths, widths + 10) - widths));
+        SIZE extent[2]{};
+        for (bool date : {false, true}) {
+            const std::u16string text = WidestCaption(date, widest);
+            GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()), 8,
+                                  &extent[date]);
+        }
+        SelectObject(dc, old);
+        const bool fits = std::ranges::all_of(form->Labels(), [&](const Label& label) {
+            const int room = scale.ToPixels(ReadoutWidth(label.Width));
+            return std::max(extent[0].cx, extent[1].cx) <= room &&
+                   std::max(extent[0].cy, extent[1].cy) <= scale.ToPixels(label.Height);
+        });
+        if (fits || pixels == 2)
+            font = candidate;
+        else
+            DeleteObject(candidate);
+    }
+    DeleteDC(dc);
+    return font;
 }
 
 void Win32Runtime::State::CreateSurface(SIZE size) {
@@ -260,19 +296,8 @@ void Win32Runtime::State::Invalidate(RECT rect, int margin) {
 }
 
 RECT Win32Runtime::State::LabelRect(const Label& label) const {
-    RECT box{scale.ToPixels(label.Left), scale.ToPixels(label.Top),
-             scale.ToPixels(label.Left + label.Width), scale.ToPixels(label.Top + label.Height)};
-    // The readout is never cut off: a caption wider than its label shows whole.
-    if (surface && !label.Caption.empty()) {
-        const std::wstring text = Widen(label.Caption);
-        HGDIOBJ old = SelectObject(surface, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-        SIZE extent{};
-        GetTextExtentPoint32W(surface, text.c_str(), static_cast<int>(text.size()), &extent);
-        SelectObject(surface, old);
-        box.right = std::max(box.right, box.left + extent.cx);
-        box.bottom = std::max(box.bottom, box.top + extent.cy);
-    }
-    return box;
+    return {scale.ToPixels(label.Left), scale.ToPixels(label.Top),
+            scale.ToPixels(label.Left + label.Width), scale.ToPixels(label.Top + label.Height)};
 }
 
 void Win32Runtime::State::Paint() {
@@ -288,14 +313,16 @@ void Win32Runtime::State::Paint() {
         BitBlt(compose, 0, 0, w, h, surface, r.left, r.top, SRCCOPY);
         SetViewportOrgEx(compose, -r.left, -r.top, nullptr);
         SetBkMode(compose, TRANSPARENT);
-        HGDIOBJ oldFont = SelectObject(compose, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        HFONT readout = ReadoutFont();
+        HGDIOBJ oldFont =
+            SelectObject(compose, readout ? readout : GetStockObject(DEFAULT_GUI_FONT));
         for (const Label& label : form ? form->Labels() : std::span<const Label>{}) {
             if (!label.Visible || label.Caption.empty()) continue;
             RECT box = LabelRect(label);
             std::wstring text = Widen(label.Caption);
             SetTextColor(compose, ToColorRef(label.ForeColor));
             DrawTextW(compose, text.c_str(), static_cast<int>(text.size()), &box,
-                      DT_SINGLELINE | DT_LEFT | DT_NOPREFIX);
+                      DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX);
         }
         SelectObject(compose, oldFont);
         BitBlt(dc, r.left, r.top, w, h, compose, r.left, r.top, SRCCOPY);
@@ -378,6 +405,7 @@ Win32Runtime::~Win32Runtime() {
 
 void Win32Runtime::Attach(FormEvents& form) {
     s_->form = &form;
+    s_->ReadoutFont();
     if (s_->hwnd) SetTimer(s_->hwnd, kTimerId, static_cast<UINT>(form.TimerInterval()), nullptr);
 }
 
