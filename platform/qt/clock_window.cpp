@@ -430,10 +430,18 @@ int ClockWindow::PopupMenu(std::span<const MenuItem> items) {
     return chosen ? chosen->data().toInt() : -1;
 }
 
+void ClockWindow::CentreOnScreen(QWidget& dialog) const {
+    // Qt would centre it over the small clock, mostly off the screen's corner.
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    dialog.adjustSize();
+    dialog.move(shown->availableGeometry().center() - dialog.rect().center());
+}
+
 std::optional<Color> ClockWindow::ShowColor() {
-    const QColor chosen = QColorDialog::getColor(Qt::white, this);
-    if (!chosen.isValid()) return std::nullopt;
-    return FromQColor(chosen);
+    QColorDialog dialog(Qt::white, this);
+    CentreOnScreen(dialog);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return FromQColor(dialog.selectedColor());
 }
 
 void ClockWindow::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
@@ -457,6 +465,7 @@ void ClockWindow::MsgBox(std::string_view prompt, int buttons, std::string_view 
     QMessageBox box(icon, title.empty() ? QCoreApplication::applicationName() : ToQString(title),
                     text, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
+    CentreOnScreen(box);
     box.exec();
 }
 

@@ -110,6 +110,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     };
 
     void ResizeTo(QSize size);
+    void CentreOnScreen(QWidget& dialog) const;
     Point ToDevice(Point twips) const;
     int DevicePen(int penWidth) const;
     // Fills the runs of image pixels that `shape` hands out; what they touched is

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cwchar>
 
 #include "readout.h"
 #include "ring.h"
@@ -110,10 +111,12 @@ struct Win32Runtime::State {
         return r;
     }
     // Modal loops (the menu, the dialogs) leave the clock active when they end; the
-    // window that was in front before gets the foreground back.
+    // window that was in front before gets the foreground back, the desktop when none
+    // was. (A clock left in the foreground after a dialog, as the system reactivates a
+    // dialog's owner, makes the next menu's SetForegroundWindow change nothing.)
     void RestoreForeground(HWND previous) const {
-        if (previous != hwnd && IsWindow(previous) && GetForegroundWindow() == hwnd)
-            SetForegroundWindow(previous);
+        if (GetForegroundWindow() != hwnd || previous == hwnd) return;
+        SetForegroundWindow(IsWindow(previous) ? previous : GetDesktopWindow());
     }
     void Place(int x, int y, int w, int h, UINT flags) {
         SetWindowPos(hwnd, nullptr, x, y, w, h, flags | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -201,6 +204,40 @@ void RegisterWindowClass(HINSTANCE instance) {
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = kWindowClass;
     RegisterClassExW(&wc);  // fails harmlessly when a second runtime registers again
+}
+
+// Runs a modal dialog so that it opens in the middle of the work area of the clock's
+// monitor: the system would place it at the corner of the screen, over the clock.
+template <typename Dialog>
+auto CentredOnMonitorOf(HWND clock, Dialog dialog) {
+    static thread_local HWND centreOn = nullptr;
+    static thread_local HHOOK hook = nullptr;
+    centreOn = clock;
+    hook = SetWindowsHookExW(
+        WH_CBT,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            auto* window = reinterpret_cast<HWND>(wParam);
+            wchar_t name[16]{};
+            if (code == HCBT_ACTIVATE && GetClassNameW(window, name, 16) &&
+                wcscmp(name, L"#32770") == 0) {
+                MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+                GetMonitorInfoW(MonitorFromWindow(centreOn, MONITOR_DEFAULTTONEAREST), &monitor);
+                RECT r{};
+                GetWindowRect(window, &r);
+                const RECT& work = monitor.rcWork;
+                SetWindowPos(window, nullptr, (work.left + work.right - (r.right - r.left)) / 2,
+                             (work.top + work.bottom - (r.bottom - r.top)) / 2, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                UnhookWindowsHookEx(hook);
+                hook = nullptr;
+            }
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    auto result = dialog();
+    if (hook) UnhookWindowsHookEx(hook);
+    hook = nullptr;
+    return result;
 }
 
 }  // namespace
@@ -392,9 +429,12 @@ Win32Runtime::Win32Runtime(Clock clock) : s_(std::make_unique<State>()) {
     s_->clock = std::move(clock);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(instance);
-    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass, L"TORVEN", WS_POPUP,
-                    kDesignLeft, kDesignTop, kDesignSide, kDesignSide, nullptr, nullptr, instance,
-                    s_.get());
+    // Not WS_EX_NOACTIVATE: Wine then marks the window as never taking the keyboard,
+    // and the popup menu, which needs the clock in the foreground, gets no keys once
+    // a dialog has taken the focus away. Clicks still do not activate it
+    // (WM_MOUSEACTIVATE), nor does showing or placing it.
+    CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"TORVEN", WS_POPUP, kDesignLeft, kDesignTop,
+                    kDesignSide, kDesignSide, nullptr, nullptr, instance, s_.get());
 }
 
 Win32Runtime::~Win32Runtime() {
@@ -577,7 +617,7 @@ std::optional<Color> Win32Runtime::ShowColor() {
     cc.hwndOwner = s_->hwnd;
     cc.lpCustColors = s_->customColours.data();
     HWND previous = GetForegroundWindow();
-    BOOL chosen = ChooseColorW(&cc);
+    BOOL chosen = CentredOnMonitorOf(s_->hwnd, [&] { return ChooseColorW(&cc); });
     s_->RestoreForeground(previous);
     if (!chosen) return std::nullopt;
     return static_cast<Color>(cc.rgbResult);
@@ -585,8 +625,11 @@ std::optional<Color> Win32Runtime::ShowColor() {
 
 void Win32Runtime::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
     HWND previous = GetForegroundWindow();
-    MessageBoxW(s_->hwnd, Widen(prompt).c_str(), Widen(title.empty() ? "TORVEN" : title).c_str(),
-                static_cast<UINT>(buttons));
+    CentredOnMonitorOf(s_->hwnd, [&] {
+        return MessageBoxW(s_->hwnd, Widen(prompt).c_str(),
+                           Widen(title.empty() ? "TORVEN" : title).c_str(),
+                           static_cast<UINT>(buttons));
+    });
     s_->RestoreForeground(previous);
 }
 

@@ -71,8 +71,21 @@ import -window root "$work/start.png"
 [ "$(pixel "$work/start.png" 9 9)" = "srgb(0,0,0)" ] || fail "the corner is not cut away"
 [ "$(pixel "$work/start.png" 61 30)" = "srgb(255,255,255)" ] || fail "no white face"
 
+# The About box, closed with Enter; then the menu still takes its access keys.
+about_open() { [ "$(xdotool search --name '^TORVEN$' 2>/dev/null | wc -l)" -gt 1 ]; }
+menu_key 61 40 "$work/menu.png" v
+until_true about_open || fail "V opened no About box"
+# In the middle of the 1280 x 800 screen (its client area, below the title bar),
+# not over the clock.
+for w in $(xdotool search --name '^TORVEN$'); do xwininfo -id "$w"; done |
+    awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF}
+         /Height:/{d=(x+w/2-640)^2+(y+$NF/2-400)^2; if (d<=576) found=1} END{exit !found}' ||
+    fail "the About box is not centred on the screen"
+xdotool key Return
+until_true eval '! about_open' || fail "Enter did not close the About box"
+
 # Right-click, then B: the clock doubles in place.
-menu_key 61 40 "$work/menu.png" b
+menu_key 61 40 "" b
 until_true geometry_is "8 8 214 214" || fail "B did not double the clock: $(geometry)"
 
 # Right-click again, then X: the clock ends and writes its nine settings.
