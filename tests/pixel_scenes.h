@@ -7,7 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "forms_runtime.h"
@@ -73,9 +73,7 @@ inline int DifferingPixels(const std::string& a, const std::string& b) {
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void WriteFile(const std::string& path, const std::string& data) {
