@@ -1,5 +1,11 @@
 #include "host_suite.h"
 
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
 #include "form1.h"
 
 namespace torven::testing {
@@ -15,15 +21,21 @@ int Shot::Count(Color colour, int x0, int y0, int x1, int y1) const {
 namespace {
 
 constexpr Color kWhite = 0xFFFFFF, kRed = 0x0000FF;
+#ifdef _WIN32
+constexpr bool kWindowsPaths = true;
+#else
+constexpr bool kWindowsPaths = false;
+#endif
 
 // A window of 100 x 100 pixels (1500 twips), shown, filled white.
 struct Canvas {
-    Canvas() {
-        host->Attach(events);
-        rt.SetWidth(1500);
-        rt.SetHeight(1500);
-        host->Show();
-        rt.Fill(kWhite);
+    Canvas() { Prepare(*host, events); }
+    static void Prepare(Host& host, RecordingEvents& events) {
+        host.Attach(events);
+        host.Runtime().SetWidth(1500);
+        host.Runtime().SetHeight(1500);
+        host.Show();
+        host.Runtime().Fill(kWhite);
     }
     std::unique_ptr<Host> host = MakeHost();
     FormsRuntime& rt = host->Runtime();
@@ -132,6 +144,79 @@ TEST(Host, SecondsOfUpdatesLeaveTheFaceOfAFreshStart) {
         return host->Take().pixels;
     };
     EXPECT_EQ(face(31, 100), face(100, 100));
+}
+
+// Scenes every host draws on the same pixels: the clock at three sizes with its readout
+// off, and stars of lines, circles, arcs and boxes. tests/pixels/ holds what the Windows
+// build draws, as PBMs whose set bits are the pixels that are not white (outside the
+// window's shape included); TORVEN_PIXELS_OUT names a folder to write a host's own to.
+template <int kPen>
+void Star(FormsRuntime& rt) {  // from the centre of a 100-pixel square, every 15 degrees
+    for (int i = 0; i < 24; ++i) {
+        const double a = i * 3.14159265358979 / 12;
+        rt.Line({750, 752}, {int(751 + 680 * std::cos(a)), int(748 - 680 * std::sin(a))}, 0, kPen);
+    }
+}
+void Shapes(FormsRuntime& rt) {
+    rt.Circle({750, 760}, 705, 0, 9, std::nullopt);  // rings of odd and even pixel radii
+    rt.Circle({745, 750}, 300, 0, 9, std::nullopt);
+    rt.Circle({750, 750}, 600, 0, 1, std::nullopt);
+    rt.Circle({760, 740}, 457, 0, 1, std::nullopt);
+    for (float start : {0.2f, 1.8f, 3.5f, 5.0f})
+        rt.Circle({750, 750}, 540, 0, 1, ArcSpan{start, start + 1.1f});
+    rt.Box({300, 310}, {600, 598}, 0, 1);
+    rt.Box({910, 905}, {1000, 1190}, 0, 1);
+}
+
+std::string Pbm(const Shot& shot) {
+    std::string out =
+        "P4\n" + std::to_string(shot.width) + " " + std::to_string(shot.height) + "\n";
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; x += 8) {
+            unsigned char bits = 0;
+            for (int i = 0; i < 8 && x + i < shot.width; ++i)
+                bits |= shot.At(x + i, y) != kWhite ? 0x80 >> i : 0;
+            out += static_cast<char>(bits);
+        }
+    return out;
+}
+
+TEST(Host, DrawsTheScenesOnTheReferencePixels) {
+    const struct {
+        const char* name;
+        int twips;  // the window's side
+        void (*draw)(FormsRuntime&);
+    } scenes[] = {{"face1600", 1600, nullptr}, {"face3210", 3210, nullptr},
+                  {"face405", 405, nullptr},   {"lines1", 1500, Star<1>},
+                  {"lines2", 1500, Star<2>},   {"lines5", 1500, Star<5>},
+                  {"shapes", 1500, Shapes}};
+    const std::string prefix = kWindowsPaths ? "Z:" : "";  // Wine's drive for "/"
+    for (const auto& scene : scenes) {
+        std::unique_ptr<Host> host = MakeHost();
+        FormsRuntime& rt = host->Runtime();
+        Form1 form(rt);
+        RecordingEvents events;
+        if (scene.draw) {
+            Canvas::Prepare(*host, events);
+            scene.draw(rt);
+        } else {
+            rt.SaveSetting("TORVEN", "Startup", "Size", std::to_string(scene.twips));
+            rt.SaveSetting("TORVEN", "Startup", "Anadigi", "False");
+            host->Attach(form);
+            host->now = {2026, 12, 6, 10, 8, 30};
+            form.Load();
+        }
+        const std::string drawn = Pbm(host->Take());
+        if (const char* out = std::getenv("TORVEN_PIXELS_OUT"))
+            std::ofstream(prefix + out + "/" + scene.name + ".pbm", std::ios::binary) << drawn;
+        std::ifstream file(prefix + TORVEN_PIXELS + "/" + scene.name + ".pbm", std::ios::binary);
+        const std::string expected{std::istreambuf_iterator<char>(file), {}};
+        ASSERT_EQ(drawn.size(), expected.size()) << scene.name;
+        int differing = 0;
+        for (std::size_t i = 0; i < drawn.size(); ++i)
+            differing += std::popcount(static_cast<unsigned char>(drawn[i] ^ expected[i]));
+        EXPECT_EQ(differing, 0) << scene.name;
+    }
 }
 
 }  // namespace

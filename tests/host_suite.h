@@ -45,7 +45,11 @@ struct RecordingEvents : FormEvents {
     int resizes = 0, unloads = 0;
     std::function<void()> onResize;
     std::vector<Mouse> mouse;
-    std::array<Label, 2> labels{};
+    std::array<Label, 2> labels;
+    RecordingEvents() {  // the design's label sizes
+        labels[0].Width = 800, labels[1].Width = 675;
+        labels[0].Height = labels[1].Height = 195;
+    }
 
     void Load() override {}
     void Resize() override { ++resizes, onResize ? onResize() : void(); }

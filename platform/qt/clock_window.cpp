@@ -1,5 +1,9 @@
 #include "clock_window.h"
 
+#include "gdi_pixels.h"
+#include "readout.h"
+#include "ring.h"
+
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 #include <QApplication>
@@ -20,8 +24,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
-#include <map>
-#include <numbers>
 #include <set>
 #include <vector>
 
@@ -109,6 +111,30 @@ QString SettingText(const QVariant& value) {
 
 }  // namespace
 
+QFont ReadoutFont(std::span<const QSize> labels) {
+    QFont font = QApplication::font();
+    font.setStyleHint(QFont::SansSerif);
+    font.setStyleStrategy(QFont::NoAntialias);  // solid ForeColor, no grey fringes
+    for (int pixels = 64; pixels > 1; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        char16_t widest = u'0';
+        for (char16_t digit = u'1'; digit <= u'9'; ++digit)
+            if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(widest))
+                widest = digit;
+        const auto advance = [&](bool date) {
+            return metrics.horizontalAdvance(
+                QString::fromStdU16String(WidestCaption(date, widest)));
+        };
+        const int width = std::max(advance(false), advance(true));
+        const bool fits = std::all_of(labels.begin(), labels.end(), [&](QSize label) {
+            return width <= label.width() && metrics.height() <= label.height();
+        });
+        if (fits) break;
+    }
+    return font;
+}
+
 QColor ToQColor(Color color) {
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
@@ -162,6 +188,11 @@ ClockWindow::~ClockWindow() {
 
 void ClockWindow::Attach(FormEvents& events) {
     events_ = &events;
+    std::vector<QSize> labels;
+    for (const Label& label : events.Labels())
+        labels.emplace_back(scale_.ToPixels(ReadoutWidth(label.Width)),
+                            scale_.ToPixels(label.Height));
+    setFont(ReadoutFont(labels));
     timer_.setInterval(events.TimerInterval());
 }
 
@@ -253,78 +284,28 @@ std::intptr_t ClockWindow::hWnd() const {
     return reinterpret_cast<std::intptr_t>(this);
 }
 
-QPoint ClockWindow::ToDevice(Point twips) const {
+Point ClockWindow::ToDevice(Point twips) const {
     return {deviceScale_.ToPixels(twips.x), deviceScale_.ToPixels(twips.y)};
 }
 
 int ClockWindow::DevicePen(int penWidth) const {
-    return std::max(1, static_cast<int>(std::lround(penWidth * ratio_)));
+    return std::max(1, CInt(penWidth * ratio_));
 }
 
-void ClockWindow::Paint(Color color, int penWidth, QRect deviceBounds,
-                        const std::function<void(QPainter&)>& draw) {
+void ClockWindow::Draw(Color color, const std::function<void(const SpanSink&)>& shape) {
     if (image_.isNull()) return;
-    const int pen = DevicePen(penWidth);
     if (!painter_.isActive()) {
         painter_.begin(&image_);
-        painter_.setBrush(Qt::NoBrush);
         ScheduleFinish();
     }
-    // An aliased pen: drawing the same shape in the background colour covers exactly
-    // the same pixels again.
-    painter_.setPen(QPen(ToQColor(color), pen, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-    draw(painter_);
-    const int margin = pen / 2 + 2;
-    MarkChanged(deviceBounds.adjusted(-margin, -margin, margin, margin));
-}
-
-// The pixels a round pen of this width covers around a point of its path.
-static const std::vector<QPoint>& PenShape(int width) {
-    static std::map<int, std::vector<QPoint>> shapes;
-    std::vector<QPoint>& shape = shapes[width];
-    if (!shape.empty()) return shape;
-    const int low = -(width / 2);
-    const double centre = width % 2 == 0 ? 0.5 : 0.0;
-    const double reach = width / 2.0;
-    for (int dy = low; dy < low + width; ++dy) {
-        for (int dx = low; dx < low + width; ++dx) {
-            const double x = dx + centre, y = dy + centre;
-            if (width <= 2 || x * x + y * y <= reach * reach) shape.emplace_back(dx, dy);
-        }
-    }
-    return shape;
-}
-
-void ClockWindow::StrokeLine(QPoint a, QPoint b, Color color, int penWidth) {
-    if (image_.isNull()) return;
-    if (painter_.isActive()) painter_.end();  // the pixels are written directly
-    const std::vector<QPoint>& pen = PenShape(DevicePen(penWidth));
-    const QRgb rgb = ToQColor(color).rgb();
-    const int width = image_.width(), height = image_.height();
-    uchar* const bits = image_.bits();
-    const qsizetype stride = image_.bytesPerLine();
-    int left = width, top = height, right = -1, bottom = -1;  // what changed
-    // Bresenham from a to b, both ends included, the pen stamped at every step.
-    const int dx = std::abs(b.x() - a.x()), sx = a.x() < b.x() ? 1 : -1;
-    const int dy = -std::abs(b.y() - a.y()), sy = a.y() < b.y() ? 1 : -1;
-    int error = dx + dy;
-    for (int x = a.x(), y = a.y();;) {
-        for (const QPoint& offset : pen) {
-            const int px = x + offset.x(), py = y + offset.y();
-            if (px < 0 || py < 0 || px >= width || py >= height) continue;
-            QRgb& pixel = reinterpret_cast<QRgb*>(bits + py * stride)[px];
-            if (pixel == rgb) continue;
-            pixel = rgb;
-            left = std::min(left, px), right = std::max(right, px);
-            top = std::min(top, py), bottom = std::max(bottom, py);
-        }
-        if (x == b.x() && y == b.y()) break;
-        const int twice = 2 * error;
-        if (twice >= dy) error += dy, x += sx;
-        if (twice <= dx) error += dx, y += sy;
-    }
-    // Redrawing what is already there (the hour marks, every second) repaints nothing.
-    if (right >= 0) MarkChanged(QRect(QPoint(left, top), QPoint(right, bottom)));
+    const QColor colour = ToQColor(color);
+    QRect changed;
+    shape([&](int y, int x0, int x1) {
+        const QRect run(x0, y, x1 - x0, 1);
+        painter_.fillRect(run, colour);
+        changed |= run;
+    });
+    MarkChanged(changed & image_.rect());
 }
 
 void ClockWindow::MarkChanged(QRect deviceRect) {
@@ -360,33 +341,62 @@ void ClockWindow::Fill(Color color) {
 }
 
 void ClockWindow::Line(Point from, Point to, Color color, int penWidth) {
-    StrokeLine(ToDevice(from), ToDevice(to), color, penWidth);
+    const Point a = ToDevice(from), b = ToDevice(to);
+    const int pen = DevicePen(penWidth);
+    Draw(color, [&](const SpanSink& span) {
+        if (pen > 1) return GdiWideLine(a, b, pen, span);
+        GdiThinLine(a, b, span);
+        span(b.y, b.x, b.x + 1);  // the Windows build sets the end point too
+    });
 }
 
 void ClockWindow::Box(Point a, Point b, Color color, int penWidth) {
-    const QPoint p = ToDevice(a), q = ToDevice(b);
-    StrokeLine(p, {q.x(), p.y()}, color, penWidth);
-    StrokeLine({q.x(), p.y()}, q, color, penWidth);
-    StrokeLine(q, {p.x(), q.y()}, color, penWidth);
-    StrokeLine({p.x(), q.y()}, p, color, penWidth);
+    const Point p = ToDevice(a), q = ToDevice(b);
+    const int pen = DevicePen(penWidth);
+    // The pen straddles the outline of the pixels from p to q; its wider half outside.
+    const int left = std::min(p.x, q.x) - pen / 2, right = std::max(p.x, q.x) + (pen - 1) / 2 + 1;
+    const int top = std::min(p.y, q.y) - pen / 2, bottom = std::max(p.y, q.y) + (pen - 1) / 2 + 1;
+    Draw(color, [&](const SpanSink& span) {
+        for (int y = top; y < bottom; ++y) {
+            if (y < top + pen || y >= bottom - pen || right - left <= 2 * pen) {
+                span(y, left, right);
+            } else {
+                span(y, left, left + pen);
+                span(y, right - pen, right);
+            }
+        }
+    });
 }
 
 void ClockWindow::Circle(Point centre, std::int32_t radius, Color color, int penWidth,
                          std::optional<ArcSpan> arc) {
-    const int r = deviceScale_.ToPixels(radius);
-    if (r <= 0) return;
-    const QPoint c = ToDevice(centre);
-    const QRect bounds(c.x() - r, c.y() - r, 2 * r, 2 * r);
-    if (!arc) {
-        Paint(color, penWidth, bounds, [&](QPainter& p) { p.drawEllipse(bounds); });
+    const double r = radius / deviceScale_.TwipsPerPixel();
+    if (!(r > 0)) return;
+    // The box and end points exactly as the Windows build gives them to GDI's Arc.
+    const Point c = ToDevice(centre);
+    const int left = CInt(c.x - r), top = CInt(c.y - r);
+    const int right = CInt(c.x + r) + 1, bottom = CInt(c.y + r) + 1;
+    const auto at = [&](double angle) {
+        return Point{CInt(c.x + r * std::cos(angle)), CInt(c.y - r * std::sin(angle))};
+    };
+    const int pen = DevicePen(penWidth);
+    if (!arc && pen > 1) {
+        Draw(color,
+             [&](const SpanSink& span) { ForEachRingSpan(left, top, right, bottom, pen, span); });
         return;
     }
-    // Qt's arcs are in sixteenths of a degree, counter-clockwise from 3 o'clock.
-    constexpr double kSixteenthsPerRadian = 180.0 * 16.0 / std::numbers::pi;
-    const int start = static_cast<int>(std::lround(arc->start * kSixteenthsPerRadian));
-    const int length =
-        static_cast<int>(std::lround((double(arc->end) - arc->start) * kSixteenthsPerRadian));
-    Paint(color, penWidth, bounds, [&](QPainter& p) { p.drawArc(bounds, start, length); });
+    const std::vector<Point> points =
+        GdiArcPoints(left, top, right, bottom, at(arc ? arc->start : 0), at(arc ? arc->end : 0));
+    Draw(color, [&](const SpanSink& span) {
+        // GDI's polyline through the points: each sets its first pixel, not its last.
+        for (size_t i = 0; i + 1 < points.size(); ++i) {
+            if (points[i] == points[i + 1]) continue;
+            if (pen > 1)
+                GdiWideLine(points[i], points[i + 1], pen, span);
+            else
+                span(points[i].y, points[i].x, points[i].x + 1);
+        }
+    });
 }
 
 QRect ClockWindow::LabelPixels(const Label& label) const {
@@ -394,50 +404,18 @@ QRect ClockWindow::LabelPixels(const Label& label) const {
             scale_.ToPixels(label.Height)};
 }
 
-const ClockWindow::Glyph& ClockWindow::GlyphFor(char32_t character, QRgb colour) {
-    const auto [found, added] = glyphs_.try_emplace(std::uint64_t{colour} << 32 | character);
-    Glyph& glyph = found->second;
-    if (!added) return glyph;
-    const QString text = QString::fromUcs4(&character, 1);
-    const QFontMetricsF metrics(font());
-    glyph.advance = metrics.horizontalAdvance(text);
-    const QSizeF size(glyph.advance + 2 * kGlyphPad, metrics.height());
-    glyph.image = QImage((size * ratio_).toSize(), QImage::Format_ARGB32_Premultiplied);
-    glyph.image.setDevicePixelRatio(ratio_);
-    glyph.image.fill(Qt::transparent);
-    QPainter painter(&glyph.image);
-    painter.setFont(font());
-    painter.setPen(QColor(colour));
-    painter.drawText(QPointF(kGlyphPad, metrics.ascent()), text);
-    return glyph;
-}
-
 void ClockWindow::LabelChanged(int index) {
     if (!events_) return;
     const auto labels = events_->Labels();
-    if (index < 0 || index >= static_cast<int>(std::min(labels.size(), labelCache_.size()))) return;
+    if (index < 0 || index >= static_cast<int>(std::min(labels.size(), shown_.size()))) return;
     const Label& label = labels[index];
-    LabelCache& cache = labelCache_[index];
-    if (cache.visible) dirty_ += cache.rect;
-
-    // The captions are dates and times: characters that need no shaping across
-    // their neighbours, so each is drawn from its own kept image.
-    const QRgb colour = ToQColor(label.ForeColor).rgb();
-    cache.glyphs.clear();
-    qreal x = 0;
-    for (const char32_t character : QString::fromUtf8(label.Caption).toUcs4()) {
-        const Glyph& glyph = GlyphFor(character, colour);
-        cache.glyphs.emplace_back(x, &glyph);
-        x += glyph.advance;
-    }
-    // A caption wider or taller than its label (the desktop's font may be larger than
-    // the one the layout was made for) shows whole, as on Windows.
-    const QRect design = LabelPixels(label);
-    const QSize text(static_cast<int>(std::ceil(x)) + kGlyphPad,
-                     static_cast<int>(std::ceil(QFontMetricsF(font()).height())));
-    cache.rect = design.united(QRect(design.topLeft(), text)).adjusted(-kGlyphPad, 0, 0, 0);
-    cache.visible = label.Visible && !cache.glyphs.empty();
-    if (cache.visible) dirty_ += cache.rect;
+    ShownLabel& shown = shown_[index];
+    if (shown.visible) dirty_ += shown.rect;
+    shown.rect = LabelPixels(label);
+    shown.text = QString::fromUtf8(label.Caption);
+    shown.colour = ToQColor(label.ForeColor);
+    shown.visible = label.Visible && !shown.text.isEmpty();
+    if (shown.visible) dirty_ += shown.rect;
     ScheduleFinish();
 }
 
@@ -447,10 +425,18 @@ int ClockWindow::PopupMenu(std::span<const MenuItem> items) {
     return chosen ? chosen->data().toInt() : -1;
 }
 
+void ClockWindow::CentreOnScreen(QWidget& dialog) const {
+    // Qt would centre it over the small clock, mostly off the screen's corner.
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    dialog.adjustSize();
+    dialog.move(shown->availableGeometry().center() - dialog.rect().center());
+}
+
 std::optional<Color> ClockWindow::ShowColor() {
-    const QColor chosen = QColorDialog::getColor(Qt::white, this);
-    if (!chosen.isValid()) return std::nullopt;
-    return FromQColor(chosen);
+    QColorDialog dialog(Qt::white, this);
+    CentreOnScreen(dialog);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return FromQColor(dialog.selectedColor());
 }
 
 void ClockWindow::MsgBox(std::string_view prompt, std::string_view title) {
@@ -458,6 +444,7 @@ void ClockWindow::MsgBox(std::string_view prompt, std::string_view title) {
     text.remove(u'\r');
     QMessageBox box(QMessageBox::NoIcon, ToQString(title), text, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
+    CentreOnScreen(box);
     box.exec();
 }
 
@@ -511,11 +498,13 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
     const QRect area = event->rect();
     painter.drawImage(QRectF(area), image_,
                       QRectF(area.topLeft().toPointF() * ratio_, area.size().toSizeF() * ratio_));
-    for (const LabelCache& label : labelCache_) {
+    painter.setFont(font());
+    for (const ShownLabel& label : shown_) {
         if (!label.visible || !label.rect.intersects(area)) continue;
-        // The rectangle starts kGlyphPad left of the text, as each glyph's image does.
-        for (const auto& [x, glyph] : label.glyphs)
-            painter.drawImage(label.rect.topLeft() + QPointF(x, 0), glyph->image);
+        painter.setClipRect(label.rect);
+        painter.setPen(label.colour);
+        painter.drawText(label.rect.topLeft() + QPointF(0, QFontMetricsF(font()).ascent()),
+                         label.text);
     }
 }
 

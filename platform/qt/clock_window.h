@@ -4,9 +4,9 @@
 // Implemented: frameless tool window kept off the taskbar and out of the switcher,
 // created hidden and shown without taking focus; outer geometry in twips (15 a
 // device-independent pixel); a persistent backing image at the screen's pixel ratio,
-// drawn without anti-aliasing (lines with a round pen written straight into it),
-// repainting only the pixels a drawing event changed; the readout labels painted over
-// it from kept glyph images, never cut off; the elliptic mask; the always-in-front
+// on the pixels the Windows build's GDI sets (see gdi_pixels.h), repainting only
+// what a drawing event changed; the readout labels painted over it inside their own
+// rectangles, in a font chosen to fit them; GDI's elliptic mask; the always-in-front
 // band; mouse events in twips; popup menu, colour dialog, message box; QSettings.
 #pragma once
 
@@ -21,15 +21,20 @@
 #include <functional>
 #include <memory>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 #include "forms_runtime.h"
+#include "gdi_pixels.h"
 #include "twips.h"
 
 class QMenu;
 
 namespace torven::qt {
+
+// The readout's font: the desktop's sans-serif at the largest pixel size at which the
+// widest time ("00:00:00" in its widest digit) and date fit every label's room (see
+// readout.h), without anti-aliasing.
+QFont ReadoutFont(std::span<const QSize> rooms);
 
 // Qt colours and the clock's 0x00BBGGRR values.
 QColor ToQColor(Color color);
@@ -57,9 +62,8 @@ class ClockWindow : public QWidget, public FormsRuntime {
 
     // The backing image, with all drawing so far in it.
     const QImage& Surface();
-    // Where each label was last painted, logical pixels: its own rectangle, grown to
-    // hold the whole caption.
-    QRect LabelRect(int index) const { return labelCache_.at(index).rect; }
+    // Where each label was last painted, logical pixels: its own rectangle.
+    QRect LabelRect(int index) const { return shown_.at(index).rect; }
 
     // FormsRuntime
     float Left() const override;
@@ -98,29 +102,20 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    // One character of a caption in one colour, drawn once and kept: a second's new
-    // time is then a few small image copies, with no text layout at all.
-    struct Glyph {
-        QImage image;  // transparent around the character, kGlyphPad pixels to its left
-        qreal advance = 0;
-    };
-    static constexpr int kGlyphPad = 2;
-    const Glyph& GlyphFor(char32_t character, QRgb colour);
-
-    struct LabelCache {
-        QRect rect;  // logical pixels, where it was last painted
-        std::vector<std::pair<qreal, const Glyph*>> glyphs;  // x from the left, glyph
+    struct ShownLabel {
+        QRect rect;  // logical pixels: the label's own rectangle, which clips its text
+        QString text;
+        QColor colour;
         bool visible = false;
     };
 
     void ResizeTo(QSize size);
-    QPoint ToDevice(Point twips) const;
+    void CentreOnScreen(QWidget& dialog) const;
+    Point ToDevice(Point twips) const;
     int DevicePen(int penWidth) const;
-    // Draw on the backing image (image pixels); what they touched is repainted once
-    // the event that draws has finished.
-    void Paint(Color color, int penWidth, QRect deviceBounds,
-               const std::function<void(QPainter&)>& draw);
-    void StrokeLine(QPoint a, QPoint b, Color color, int penWidth);
+    // Fills the runs of image pixels that `shape` hands out; what they touched is
+    // repainted once the event that draws has finished.
+    void Draw(Color color, const std::function<void(const SpanSink&)>& shape);
     void MarkChanged(QRect deviceRect);
     void ScheduleFinish();
     void FinishDrawing();
@@ -139,8 +134,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     std::time_t nowSeconds_ = -1;
     DateTime nowLocal_;
     QSize size_;  // the size the form was last told about
-    std::array<LabelCache, 2> labelCache_;
-    std::unordered_map<std::uint64_t, Glyph> glyphs_;  // by colour and character
+    std::array<ShownLabel, 2> shown_;
     QTimer timer_;
 };
 

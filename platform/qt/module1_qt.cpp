@@ -2,8 +2,10 @@
 // itself; a region handle is a key into the regions not yet handed to a window.
 #include <QRegion>
 #include <map>
+#include <vector>
 
 #include "clock_window.h"
+#include "gdi_pixels.h"
 #include "module1.h"
 
 namespace Module1 {
@@ -31,12 +33,16 @@ std::int32_t GetClientRect(HWND hWnd, RECT& lpRect) {
 }
 
 HRGN CreateEllipticRgnIndirect(const RECT& lpRect) {
-    // Right and bottom are exclusive, as the rectangle's width and height.
-    const QRect bounds(lpRect.Left, lpRect.Top, lpRect.Right - lpRect.Left,
-                       lpRect.Bottom - lpRect.Top);
+    // GDI's own ellipse, so the window has the Windows build's outline.
+    std::vector<QRect> rows;
+    torven::qt::GdiEllipticRegion(
+        lpRect.Left, lpRect.Top, lpRect.Right, lpRect.Bottom,
+        [&](int y, int x0, int x1) { rows.emplace_back(x0, y, x1 - x0, 1); });
+    QRegion shape;
+    shape.setRects(rows.data(), static_cast<int>(rows.size()));
     Regions& all = regions();
     const HRGN handle = all.next++;
-    all.pending.emplace(handle, QRegion(bounds, QRegion::Ellipse));
+    all.pending.emplace(handle, shape);
     return handle;
 }
 

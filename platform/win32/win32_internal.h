@@ -2,6 +2,9 @@
 // only the backend's own files and tests include this header.
 #pragma once
 
+// Before <windows.h>: its RGB macro would otherwise rewrite the clock's own RGB.
+#include "twips.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif

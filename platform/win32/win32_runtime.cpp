@@ -1,7 +1,5 @@
 #include "win32_runtime.h"
 
-// Before <windows.h>, whose RGB macro would take the clock's own.
-#include "twips.h"
 // clang-format off
 #include "win32_internal.h"
 #include <commdlg.h>  // needs <windows.h> first
@@ -11,6 +9,10 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cwchar>
+
+#include "readout.h"
+#include "ring.h"
 
 namespace torven {
 namespace {
@@ -20,10 +22,6 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr int kIconResource = 1;
 // The design-time window: 105 x 105 pixels at (8, 9) on a 96-DPI screen.
 constexpr int kDesignLeft = 8, kDesignTop = 9, kDesignSide = 105;
-
-int Round(double v) {
-    return static_cast<int>(std::lround(v));
-}
 
 // GDI reads a COLORREF's top byte as a palette flag; a stored colour may have one set.
 COLORREF ToColorRef(Color color) {
@@ -94,13 +92,14 @@ struct Win32Runtime::State {
     void UpdateDpi();
     void ClientSizeChanged();
     void Paint();
+    HFONT ReadoutFont();
     void Invalidate(RECT rect, int margin);
     RECT LabelRect(const Label& label) const;
     void Mouse(UINT message, WPARAM wParam, LPARAM lParam);
     // Runs `draw` on the surface with a pen of the form's width (96-DPI pixels).
     template <typename Draw>
     void WithPen(Color color, int penWidth, Draw draw);
-    int PenPixels(int penWidth) const { return std::max(1, Round(penWidth * dpi / 96.0)); }
+    int PenPixels(int penWidth) const { return std::max(1, CInt(penWidth * dpi / 96.0)); }
     POINT ToPixels(Point p) const { return {scale.ToPixels(p.x), scale.ToPixels(p.y)}; }
     RECT WindowRect() const {
         RECT r{};
@@ -108,10 +107,12 @@ struct Win32Runtime::State {
         return r;
     }
     // Modal loops (the menu, the dialogs) leave the clock active when they end; the
-    // window that was in front before gets the foreground back.
+    // window that was in front before gets the foreground back, the desktop when none
+    // was. (A clock left in the foreground after a dialog, as the system reactivates a
+    // dialog's owner, makes the next menu's SetForegroundWindow change nothing.)
     void RestoreForeground(HWND previous) const {
-        if (previous != hwnd && IsWindow(previous) && GetForegroundWindow() == hwnd)
-            SetForegroundWindow(previous);
+        if (GetForegroundWindow() != hwnd || previous == hwnd) return;
+        SetForegroundWindow(IsWindow(previous) ? previous : GetDesktopWindow());
     }
     void Place(int x, int y, int w, int h, UINT flags) {
         SetWindowPos(hwnd, nullptr, x, y, w, h, flags | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -201,20 +202,88 @@ void RegisterWindowClass(HINSTANCE instance) {
     RegisterClassExW(&wc);  // fails harmlessly when a second runtime registers again
 }
 
+// Runs a modal dialog so that it opens in the middle of the work area of the clock's
+// monitor: the system would place it at the corner of the screen, over the clock.
+template <typename Dialog>
+auto CentredOnMonitorOf(HWND clock, Dialog dialog) {
+    static thread_local HWND centreOn = nullptr;
+    static thread_local HHOOK hook = nullptr;
+    centreOn = clock;
+    hook = SetWindowsHookExW(
+        WH_CBT,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            auto* window = reinterpret_cast<HWND>(wParam);
+            wchar_t name[16]{};
+            if (code == HCBT_ACTIVATE && GetClassNameW(window, name, 16) &&
+                wcscmp(name, L"#32770") == 0) {
+                MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+                GetMonitorInfoW(MonitorFromWindow(centreOn, MONITOR_DEFAULTTONEAREST), &monitor);
+                RECT r{};
+                GetWindowRect(window, &r);
+                const RECT& work = monitor.rcWork;
+                SetWindowPos(window, nullptr, (work.left + work.right - (r.right - r.left)) / 2,
+                             (work.top + work.bottom - (r.bottom - r.top)) / 2, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                UnhookWindowsHookEx(hook);
+                hook = nullptr;
+            }
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    auto result = dialog();
+    if (hook) UnhookWindowsHookEx(hook);
+    hook = nullptr;
+    return result;
+}
+
 }  // namespace
 
 void Win32Runtime::State::UpdateDpi() {
     dpi = GetDpiForWindow(hwnd);
     if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
     scale = TwipsScale::ForDpi(dpi);
-    // The system's default GUI font, at this window's DPI (the stock one is made for
-    // the system's).
+    if (font) DeleteObject(font);
+    font = nullptr;
+    ReadoutFont();  // for this DPI
+}
+
+HFONT Win32Runtime::State::ReadoutFont() {
+    if (font || !form) return font;
+    // The default GUI font's face at the largest height at which the widest time
+    // ("00:00:00" in the widest digit) and date fit every label's room (readout.h) at
+    // this DPI, without anti-aliasing, so the digits are solid ForeColor.
     LOGFONTW lf{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(dpi), static_cast<int>(GetDpiForSystem()));
-    HFONT next = CreateFontIndirectW(&lf);
-    if (font) DeleteObject(font);
-    font = next;
+    lf.lfQuality = NONANTIALIASED_QUALITY;
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (int pixels = 64; pixels > 1 && !font; --pixels) {
+        lf.lfHeight = -pixels;
+        lf.lfWidth = 0;
+        HFONT candidate = CreateFontIndirectW(&lf);
+        HGDIOBJ old = SelectObject(dc, candidate);
+        INT widths[10]{};
+        GetCharWidth32W(dc, L'0', L'9', widths);
+        const auto widest =
+            static_cast<char16_t>(u'0' + (std::max_element(widths, widths + 10) - widths));
+        SIZE extent[2]{};
+        for (bool date : {false, true}) {
+            const std::u16string text = WidestCaption(date, widest);
+            GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()), 8,
+                                  &extent[date]);
+        }
+        SelectObject(dc, old);
+        const bool fits = std::ranges::all_of(form->Labels(), [&](const Label& label) {
+            const int room = scale.ToPixels(ReadoutWidth(label.Width));
+            return std::max(extent[0].cx, extent[1].cx) <= room &&
+                   std::max(extent[0].cy, extent[1].cy) <= scale.ToPixels(label.Height);
+        });
+        if (fits || pixels == 2)
+            font = candidate;
+        else
+            DeleteObject(candidate);
+    }
+    DeleteDC(dc);
+    return font;
 }
 
 void Win32Runtime::State::CreateSurface(SIZE size) {
@@ -260,19 +329,8 @@ void Win32Runtime::State::Invalidate(RECT rect, int margin) {
 }
 
 RECT Win32Runtime::State::LabelRect(const Label& label) const {
-    RECT box{scale.ToPixels(label.Left), scale.ToPixels(label.Top),
-             scale.ToPixels(label.Left + label.Width), scale.ToPixels(label.Top + label.Height)};
-    // The readout is never cut off: a caption wider than its label shows whole.
-    if (surface && !label.Caption.empty()) {
-        const std::wstring text = Widen(label.Caption);
-        HGDIOBJ old = SelectObject(surface, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-        SIZE extent{};
-        GetTextExtentPoint32W(surface, text.c_str(), static_cast<int>(text.size()), &extent);
-        SelectObject(surface, old);
-        box.right = std::max(box.right, box.left + extent.cx);
-        box.bottom = std::max(box.bottom, box.top + extent.cy);
-    }
-    return box;
+    return {scale.ToPixels(label.Left), scale.ToPixels(label.Top),
+            scale.ToPixels(label.Left + label.Width), scale.ToPixels(label.Top + label.Height)};
 }
 
 void Win32Runtime::State::Paint() {
@@ -288,14 +346,16 @@ void Win32Runtime::State::Paint() {
         BitBlt(compose, 0, 0, w, h, surface, r.left, r.top, SRCCOPY);
         SetViewportOrgEx(compose, -r.left, -r.top, nullptr);
         SetBkMode(compose, TRANSPARENT);
-        HGDIOBJ oldFont = SelectObject(compose, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        HFONT readout = ReadoutFont();
+        HGDIOBJ oldFont =
+            SelectObject(compose, readout ? readout : GetStockObject(DEFAULT_GUI_FONT));
         for (const Label& label : form ? form->Labels() : std::span<const Label>{}) {
             if (!label.Visible || label.Caption.empty()) continue;
             RECT box = LabelRect(label);
             std::wstring text = Widen(label.Caption);
             SetTextColor(compose, ToColorRef(label.ForeColor));
             DrawTextW(compose, text.c_str(), static_cast<int>(text.size()), &box,
-                      DT_SINGLELINE | DT_LEFT | DT_NOPREFIX);
+                      DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX);
         }
         SelectObject(compose, oldFont);
         BitBlt(dc, r.left, r.top, w, h, compose, r.left, r.top, SRCCOPY);
@@ -364,9 +424,12 @@ void Win32Runtime::State::WithPen(Color color, int penWidth, Draw draw) {
 Win32Runtime::Win32Runtime() : s_(std::make_unique<State>()) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(instance);
-    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass, L"TORVEN", WS_POPUP,
-                    kDesignLeft, kDesignTop, kDesignSide, kDesignSide, nullptr, nullptr, instance,
-                    s_.get());
+    // Not WS_EX_NOACTIVATE: Wine then marks the window as never taking the keyboard,
+    // and the popup menu, which needs the clock in the foreground, gets no keys once
+    // a dialog has taken the focus away. Clicks still do not activate it
+    // (WM_MOUSEACTIVATE), nor does showing or placing it.
+    CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"TORVEN", WS_POPUP, kDesignLeft, kDesignTop,
+                    kDesignSide, kDesignSide, nullptr, nullptr, instance, s_.get());
 }
 
 Win32Runtime::~Win32Runtime() {
@@ -377,6 +440,7 @@ Win32Runtime::~Win32Runtime() {
 
 void Win32Runtime::Attach(FormEvents& form) {
     s_->form = &form;
+    s_->ReadoutFont();
     if (s_->hwnd) SetTimer(s_->hwnd, kTimerId, static_cast<UINT>(form.TimerInterval()), nullptr);
 }
 
@@ -467,12 +531,26 @@ void Win32Runtime::Circle(Point centre, std::int32_t radius, Color color, int pe
     double r = radius / s_->scale.TwipsPerPixel();
     if (!(r > 0)) return;
     POINT c = s_->ToPixels(centre);
-    RECT box{Round(c.x - r), Round(c.y - r), Round(c.x + r) + 1, Round(c.y + r) + 1};
+    RECT box{CInt(c.x - r), CInt(c.y - r), CInt(c.x + r) + 1, CInt(c.y + r) + 1};
     // Angles run counter-clockwise from 3 o'clock with y up, as GDI's default arcs do.
     auto at = [&](double angle) {
-        return POINT{Round(c.x + r * std::cos(angle)), Round(c.y - r * std::sin(angle))};
+        return POINT{CInt(c.x + r * std::cos(angle)), CInt(c.y - r * std::sin(angle))};
     };
     POINT start = at(arc ? arc->start : 0), end = at(arc ? arc->end : 0);
+    const int width = s_->PenPixels(penWidth);
+    if (!arc && width > 1 && s_->surface) {
+        // A wide pen would draw the ring as hundreds of short segments; the ring's own
+        // rows are smooth and the same on every desktop.
+        HBRUSH brush = CreateSolidBrush(ToColorRef(color));
+        ForEachRingSpan(box.left, box.top, box.right, box.bottom, width,
+                        [&](int y, int x0, int x1) {
+                            RECT row{x0, y, x1, y + 1};
+                            FillRect(s_->surface, &row, brush);
+                        });
+        DeleteObject(brush);
+        s_->Invalidate(box, width + 1);
+        return;
+    }
     s_->WithPen(color, penWidth, [&](int) {
         SetArcDirection(s_->surface, AD_COUNTERCLOCKWISE);
         Arc(s_->surface, box.left, box.top, box.right, box.bottom, start.x, start.y, end.x, end.y);
@@ -514,7 +592,7 @@ std::optional<Color> Win32Runtime::ShowColor() {
     cc.hwndOwner = s_->hwnd;
     cc.lpCustColors = s_->customColours.data();
     HWND previous = GetForegroundWindow();
-    BOOL chosen = ChooseColorW(&cc);
+    BOOL chosen = CentredOnMonitorOf(s_->hwnd, [&] { return ChooseColorW(&cc); });
     s_->RestoreForeground(previous);
     if (!chosen) return std::nullopt;
     return static_cast<Color>(cc.rgbResult);
@@ -522,7 +600,9 @@ std::optional<Color> Win32Runtime::ShowColor() {
 
 void Win32Runtime::MsgBox(std::string_view prompt, std::string_view title) {
     HWND previous = GetForegroundWindow();
-    MessageBoxW(s_->hwnd, Widen(prompt).c_str(), Widen(title).c_str(), MB_OK);
+    CentredOnMonitorOf(s_->hwnd, [&] {
+        return MessageBoxW(s_->hwnd, Widen(prompt).c_str(), Widen(title).c_str(), MB_OK);
+    });
     s_->RestoreForeground(previous);
 }
 
