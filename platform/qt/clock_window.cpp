@@ -24,7 +24,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
-#include <set>
 #include <vector>
 
 namespace torven::qt {
@@ -33,11 +32,6 @@ namespace {
 // A backing image of this many pixels a side is already 256 MiB; the window is made
 // no larger than that.
 constexpr int kMaxSide = 8192;
-
-std::set<const ClockWindow*>& LiveWindows() {
-    static std::set<const ClockWindow*> windows;
-    return windows;
-}
 
 // A desktop gadget: no taskbar button, not in the pager. Asked of the window manager
 // once the window is mapped (Qt rewrites the state of an unmapped window).
@@ -168,7 +162,6 @@ ClockWindow::ClockWindow()
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
-    LiveWindows().insert(this);
 
     // The design-time client area: 1575 twips square at (120, 135).
     move(scale_.ToPixels(120), scale_.ToPixels(135));
@@ -182,9 +175,7 @@ ClockWindow::ClockWindow()
     });
 }
 
-ClockWindow::~ClockWindow() {
-    LiveWindows().erase(this);
-}
+ClockWindow::~ClockWindow() = default;
 
 void ClockWindow::Attach(FormEvents& events) {
     events_ = &events;
@@ -200,11 +191,6 @@ void ClockWindow::Start() {
     if (!events_) return;
     events_->Load();
     if (events_) timer_.start();
-}
-
-ClockWindow* ClockWindow::FromHandle(std::intptr_t handle) {
-    auto* window = reinterpret_cast<ClockWindow*>(handle);
-    return LiveWindows().contains(window) ? window : nullptr;
 }
 
 void ClockWindow::SetAlwaysInFront(bool above) {
@@ -327,11 +313,6 @@ void ClockWindow::FinishDrawing() {
     if (painter_.isActive()) painter_.end();
     if (!dirty_.isEmpty()) update(dirty_);
     dirty_ = QRegion();
-}
-
-const QImage& ClockWindow::Surface() {
-    FinishDrawing();
-    return image_;
 }
 
 void ClockWindow::Fill(Color color) {

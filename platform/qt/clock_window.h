@@ -53,17 +53,10 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void Start();
 
     // The window services of Module1, in device-independent pixels.
-    static ClockWindow* FromHandle(std::intptr_t handle);
     QRect OuterRect() const { return frameGeometry(); }
     void SetShape(const QRegion& region) { setMask(region); }
     void SetAlwaysInFront(bool above);
-    bool AlwaysInFront() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
     void ShowWithoutActivating();
-
-    // The backing image, with all drawing so far in it.
-    const QImage& Surface();
-    // Where each label was last painted, logical pixels: its own rectangle.
-    QRect LabelRect(int index) const { return shown_.at(index).rect; }
 
     // FormsRuntime
     float Left() const override;

@@ -122,7 +122,7 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     EXPECT_LE(std::abs(read.secsTo(QDateTime::currentDateTime())), 1);
 }
 
-TEST(QtWindow, MouseEventsArriveInTwipsAndWindowServicesNeedAValidHandle) {
+TEST(QtWindow, MouseEventsArriveInTwipsWithTheFormsCodes) {
     QtHost host;
     RecordingEvents events;
     host.Attach(events);
@@ -143,14 +143,6 @@ TEST(QtWindow, MouseEventsArriveInTwipsAndWindowServicesNeedAValidHandle) {
                                             {'U', 1, 0, 180, 315},
                                             {'D', 4, 0, 15, 30}}));
 
-    Module1::RECT rect;
-    EXPECT_EQ(Module1::GetWindowRect(host.hWnd(), rect), 1);
-    EXPECT_EQ(rect, (Module1::RECT{8, 9, 113, 114}));
-    const Module1::HRGN region = Module1::CreateEllipticRgnIndirect({1, 1, 106, 107});
-    EXPECT_EQ(Module1::SetWindowRgn(host.hWnd() + 1, region, true), 0);
-    EXPECT_EQ(Module1::SetWindowRgn(host.hWnd(), region, true), 0);  // spent on the bad one
-    EXPECT_EQ(Module1::GetClientRect(0, rect) + Module1::SetWindowPos(12345, -1, 0, 0, 0, 0, 0x50),
-              0);
 }
 
 TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
