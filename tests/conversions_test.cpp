@@ -77,8 +77,8 @@ TEST(Conversions, TimeTextsHaveTwoDigitFields) {
     EXPECT_EQ(std::string(Mid("13:20:30", 4, 2)) + "|" + std::string(Mid("13:20:30", 8, 5)) + "|" +
                   std::string(Mid("13", 9, 2)),
               "20|0|");
-    EXPECT_EQ(Quoted("a\nb\x1b\"") + Quoted(std::string(41, 'x')).substr(40),
-              "\"a\\x0Ab\\x1B\\x22\"x\"...");
+    EXPECT_EQ(Quoted("a\nb\x1b\"\x7f") + Quoted(std::string(41, 'x')).substr(40),
+              "\"a\\x0Ab\\x1B\\x22\\x7F\"x\"...");
 }
 
 }  // namespace

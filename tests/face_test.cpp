@@ -19,10 +19,12 @@ TEST(Geometry, TheDialAndTheReadoutFollowTheWindow) {
         EXPECT_EQ(std::tuple(d.centerX, d.centerY, d.radius),
                   std::tuple(k.centerX, k.centerY, k.radius));
     }
-    const Dial d = FaceDial(1600, 1600, kPI);
-    EXPECT_EQ(TimeLabelPlace(d), (LabelPlace{470, 975}));
-    EXPECT_EQ(DateLabelPlace(d), (LabelPlace{420, 815}));
     EXPECT_EQ(TimeLabelPlace(FaceDial(1602, 1602, kPI)), (LabelPlace{471, 976.25f}));
+    // At the reset size the readout stands where the face drawing puts it.
+    const Clock c({}, {2026, 12, 6, 13, 20, 30});
+    const Label &time = c.form.Label1(), &date = c.form.Label2();
+    EXPECT_EQ(std::tuple(time.Left, time.Top, date.Left, date.Top),
+              std::tuple(470.0f, 975.0f, 420.0f, 815.0f));
 }
 
 TEST(Geometry, HandsAndMarksOnTheDial) {
