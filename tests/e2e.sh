@@ -86,18 +86,22 @@ if [ "$desktop" = linux ]; then
 fi
 drag 60 60 160 140
 expect_geometry "108,88 107x107"
-# The About box opens in the middle of the screen (give or take its title bar), not
-# over the clock; closed with Enter, it leaves a menu that still takes its access keys.
-menu 160 140 v
-about() { xdotool search --onlyvisible --name '^TORVEN$' | grep -vx "$clock_window"; }
-no_about() { ! about; }
+# The colour picker, cancelled, changes nothing (the saved colours tell). The About box
+# opens in the middle of the screen (give or take its title bar), not over the clock;
+# closed, it leaves a menu that still takes its access keys.
 clock_window=$(window)
-wait_for about || fail "V opened no About box"
-eval "$(xdotool getwindowgeometry --shell "$(about)" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-read -r W H < <(xdotool getdisplaygeometry)
-(((2 * X + WIDTH - W) ** 2 + (2 * Y + HEIGHT - H) ** 2 <= 4 * 48 ** 2)) || fail "About box at $X,$Y ${WIDTH}x$HEIGHT on ${W}x$H"
-xdotool key Return
-wait_for no_about || fail "Enter left the About box open"
+dialog() { xdotool search --onlyvisible --name . | grep -vx "$clock_window"; }
+no_dialog() { ! dialog; }
+for key in c v; do
+    menu 160 140 $key
+    wait_for dialog || fail "$key opened no dialog"
+    eval "$(xdotool getwindowgeometry --shell "$(dialog)" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    read -r W H < <(xdotool getdisplaygeometry)
+    (((2 * X + WIDTH - W) ** 2 + (2 * Y + HEIGHT - H) ** 2 <= 4 * 48 ** 2)) ||
+        fail "dialog at $X,$Y ${WIDTH}x$HEIGHT on ${W}x$H"
+    xdotool key Escape
+    wait_for no_dialog || fail "Escape left the dialog open"
+done
 menu 160 140 b
 expect_geometry "108,88 214x214"
 menu 200 200 x
