@@ -90,6 +90,9 @@ void PressKey(QWidget* widget, Qt::Key key, const QString& text = {}) {
 TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     QtClock c;
     EXPECT_EQ(c.geometry(), QRect(8, 8, 107, 107));  // 120 twips; 1600 twips round to 107 px
+    // The readout's font fits the widest time in the label (up to the 4 o'clock mark).
+    const QFontMetrics readout(c.font());
+    EXPECT_TRUE(readout.horizontalAdvance("00:00:00") <= 41 && readout.height() <= 13);
     EXPECT_TRUE(c.isVisible() && c.windowTitle() == "TORVEN");
     EXPECT_TRUE(c.windowFlags().testFlags(Qt::Tool | Qt::FramelessWindowHint |
                                           Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint));
