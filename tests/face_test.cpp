@@ -136,6 +136,9 @@ TEST(Readout, ShowsWhatTheWidthAndTheSwitchAllow) {
     }
     Clock c({{"Size", "1700"}}, {2026, 12, 6, 13, 20, 30});
     EXPECT_EQ(c.form.Label1().Caption + " " + c.form.Label2().Caption, "13:20:30 26/12/06");
+    c.rt.log.clear();
+    c.rt.SetWidth(2000);  // both lines move with the face's centre, the host is told
+    EXPECT_EQ(c.rt.Find("label"), (Texts{"label 1", "label 0"}));
     // Switched off, both lines hide at the next second and keep their text.
     c.form.Click(1);
     c.Run(2);

@@ -112,11 +112,12 @@ HRGN CreateEllipticRgnIndirect(const RECT& lpRect) {
     return last;
 }
 
-std::int32_t SetWindowRgn(HWND hWnd, HRGN hRgn, bool /*bRedraw*/) {
+std::int32_t SetWindowRgn(HWND hWnd, HRGN hRgn, bool bRedraw) {
     const RECT r = regions.at(hRgn);
     regions.erase(hRgn);
     char entry[64];
-    std::snprintf(entry, sizeof entry, "region %d,%d %d,%d", r.Left, r.Top, r.Right, r.Bottom);
+    std::snprintf(entry, sizeof entry, "region %d,%d %d,%d%s", r.Left, r.Top, r.Right, r.Bottom,
+                  bRedraw ? "" : " kept");
     Window(hWnd).log.push_back(entry);
     return 1;
 }

@@ -86,6 +86,7 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
 
 TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     Clock c({}, kAt);
+    EXPECT_EQ(c.Last("region"), "region 1,1 108,109");  // the client area, a pixel right and down
     c.form.Unload();
     c.form.Unload();  // a second close request finds the form gone
     c.form.Click(15);

@@ -17,6 +17,7 @@
 #include <csignal>
 
 #include "clock_window.h"
+#include "command_line.h"
 #include "form1.h"
 #include "host_suite.h"
 #include "signal_watcher.h"
@@ -99,6 +100,9 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     c.form.Click(0);
     EXPECT_FALSE(c.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(c.geometry(), QRect(8, 8, 107, 107));
+    c.resize(150, 160);  // from outside, as a window manager might: the face follows
+    Settle();
+    EXPECT_EQ(std::pair(c.Height(), c.form.Variables().centerX), std::pair(2400.0f, 1095));
 
     // A new second repaints the hands and the time, not the face; the same second nothing.
     c.painted = QRegion();
@@ -199,6 +203,31 @@ TEST(QtSettings, TheStartupGroupOfTheUsersFileAndHandWrittenValues) {
     file.close();
     EXPECT_EQ(host.GetSetting("TORVEN", "Startup", "Top", "120"), "1, 5");
     EXPECT_EQ(host.GetSetting("TORVEN", "Startup", "Left", "120"), "240");
+}
+
+TEST(QtCommandLine, HelpVersionAnUnknownArgumentAndAnUnreachableDisplay) {
+    const auto run = [](std::vector<const char*> args, const char* display = ":0") {
+        args.insert(args.begin(), "torven");
+        qputenv("QT_QPA_PLATFORM", display ? "xcb" : "offscreen");
+        qputenv("DISPLAY", display ? display : "");
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const auto status = args.size() > 1 ? qt::HandleCommandLine(int(args.size()),
+                                                                    const_cast<char**>(args.data()))
+                                            : qt::CheckDisplay();
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        return std::to_string(status.value_or(-1)) + " " + out +
+               ::testing::internal::GetCapturedStderr();
+    };
+    EXPECT_EQ(run({"--version"}), "0 TORVEN 1.1.0\n");
+    const std::string help = run({"--help"});
+    EXPECT_TRUE(help.starts_with("0 ") && help.find("~/.config/TORVEN/TORVEN.conf") < help.size() &&
+                help.find("SIGTERM, SIGINT or SIGHUP") < help.size())
+        << help;
+    EXPECT_EQ(run({"--none"}), "2 torven: unknown argument \"--none\" (see torven --help)\n");
+    EXPECT_EQ(run({}, ":9999"), "1 torven: cannot open the display \":9999\"\n");
+    EXPECT_EQ(run({}, ""), "1 torven: cannot open the display: DISPLAY is not set\n");
+    EXPECT_EQ(run({}, nullptr), "-1 ");  // another platform: not its business
 }
 
 TEST(QtSignals, EachEndingSignalAndACloseRequestUnload) {
