@@ -115,18 +115,19 @@ TEST(Host, LabelsPaintInsideTheirRectanglesAndLeaveNothingWhenMovedOrHidden) {
 TEST(Host, TheSettingsStoreKeepsTextsAndReportsARefusedWrite) {
     std::unique_ptr<Host> host = MakeHost();
     FormsRuntime& rt = host->Runtime();
-    const std::pair<const char*, const char*> values[] = {
+    const std::vector<SettingText> values = {
         {"Top", "-500"},  {"Size", "1333.3334"}, {"Anadigi", "True"}, {"Odd", "1, 5"},
-        {"Kana", "時計"}, {"Spaces", " x "},     {"Empty", ""}};
-    for (const auto& [key, text] : values) {
-        EXPECT_EQ(rt.GetSetting("TORVEN", "Startup", key, "none"), "none") << key;
-        EXPECT_TRUE(rt.SaveSetting("TORVEN", "Startup", key, text)) << key;
-    }
+        {"Kana", "時計"}, {"Spaces", " x "},     {"Empty", ""},       {"Marks", "@a\"\\\t1=;"}};
     for (const auto& [key, text] : values)
-        EXPECT_EQ(rt.GetSetting("TORVEN", "Startup", key, "none"), text) << key;
-    EXPECT_EQ(rt.GetSetting("Other", "Startup", "Top", "7"), "7");
+        EXPECT_EQ(rt.GetSetting("TORVEN", "Startup", key, "none"), "none") << key;
+    EXPECT_TRUE(rt.SaveSettings("TORVEN", "Startup", values));
+    EXPECT_TRUE(rt.SaveSettings("TORVEN", "Startup", std::vector<SettingText>{{"Top", "7"}}));
+    for (const auto& [key, text] : values)
+        EXPECT_EQ(rt.GetSetting("TORVEN", "Startup", key, "none"), key == "Top" ? "7" : text)
+            << key;
+    EXPECT_EQ(rt.GetSetting("Other", "Startup", "Top", "none"), "none");
     host->BlockStore();
-    EXPECT_FALSE(rt.SaveSetting("TORVEN", "Startup", "Top", "120"));
+    EXPECT_FALSE(rt.SaveSettings("TORVEN", "Startup", values));
 }
 
 // The face after a run of seconds is the face of a clock started at the last of them:
@@ -200,8 +201,9 @@ TEST(Host, DrawsTheScenesOnTheReferencePixels) {
             Canvas::Prepare(*host, events);
             scene.draw(rt);
         } else {
-            rt.SaveSetting("TORVEN", "Startup", "Size", std::to_string(scene.twips));
-            rt.SaveSetting("TORVEN", "Startup", "Anadigi", "False");
+            const std::vector<SettingText> stored{{"Size", std::to_string(scene.twips)},
+                                                  {"Anadigi", "False"}};
+            rt.SaveSettings("TORVEN", "Startup", stored);
             host->Attach(form);
             host->now = {2026, 12, 6, 10, 8, 30};
             form.Load();

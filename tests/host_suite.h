@@ -42,7 +42,7 @@ struct RecordingEvents : FormEvents {
         float x, y;
         bool operator==(const Mouse&) const = default;
     };
-    int resizes = 0, unloads = 0;
+    int resizes = 0, unloads = 0, sessionSaves = 0;
     std::function<void()> onResize;
     std::vector<Mouse> mouse;
     std::array<Label, 2> labels;
@@ -54,6 +54,7 @@ struct RecordingEvents : FormEvents {
     void Load() override {}
     void Resize() override { ++resizes, onResize ? onResize() : void(); }
     void Unload() override { ++unloads; }
+    void SessionMayEnd() override { ++sessionSaves; }
     bool Loaded() const override { return true; }
     void MouseDown(int b, int s, float x, float y) override { mouse.push_back({'D', b, s, x, y}); }
     void MouseMove(int b, int s, float x, float y) override { mouse.push_back({'M', b, s, x, y}); }

@@ -85,14 +85,22 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
 }
 
 TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
+    const Texts nine{"save Top=120",         "save Left=120",        "save Size=1600",
+                     "save Color1=16777215", "save Color2=16711680", "save Color3=0",
+                     "save Anadigi=True",    "save Temae=True",      "save Henka=False"};
+    // The session asks first: the nine are written and the clock runs on, since the
+    // logout may be cancelled; the unload writes them once more.
     Clock c({}, kAt);
+    c.form.SessionMayEnd();
+    EXPECT_EQ(c.rt.Find("save"), nine);
+    EXPECT_TRUE(c.form.Loaded() && c.Count("destroy") == 0);
     c.form.Unload();
     c.form.Unload();  // a second close request finds the form gone
     c.form.Click(15);
-    EXPECT_EQ(c.rt.Find("save"),
-              (Texts{"save Top=120", "save Left=120", "save Size=1600", "save Color1=16777215",
-                     "save Color2=16711680", "save Color3=0", "save Anadigi=True",
-                     "save Temae=True", "save Henka=False"}));
+    c.form.SessionMayEnd();
+    Texts twice = nine;
+    twice.insert(twice.end(), nine.begin(), nine.end());
+    EXPECT_EQ(c.rt.Find("save"), twice);
     EXPECT_EQ(c.rt.log.back(), "destroy");
     Clock stored(kNine, kAt);
     stored.form.Unload();
@@ -104,13 +112,21 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     c.form.MouseDown(kRightButton, 0, 800, 800);
     EXPECT_TRUE(c.rt.log.empty());
 
-    // A write the store refuses is reported; the others are still tried.
+    // A save the store refuses names each value lost and ends the program with status
+    // 1; a later save that works ends it with 0.
     Clock refused({}, kAt);
     refused.rt.refuseWrites = true;
+    refused.form.SessionMayEnd();
     refused.form.Click(15);
-    EXPECT_EQ(refused.Count("warn TORVEN: could not save setting "), 9u);
+    EXPECT_EQ(refused.Count("warn TORVEN: could not save setting "), 18u);
     EXPECT_EQ(refused.Last("warn"), "warn TORVEN: could not save setting Henka = False");
-    EXPECT_EQ(refused.rt.log.back(), "destroy");
+    EXPECT_EQ(refused.rt.log.back(), "destroy 1");
+    Clock retried({}, kAt);
+    retried.rt.refuseWrites = true;
+    retried.form.SessionMayEnd();
+    retried.rt.refuseWrites = false;
+    retried.form.Click(15);
+    EXPECT_EQ(retried.rt.log.back(), "destroy");
 }
 
 TEST(Mouse, ADragMovesTheWindowByThePointersOffsetVerticallyFirst) {

@@ -3,6 +3,7 @@
 #include "gdi_pixels.h"
 #include "readout.h"
 #include "ring.h"
+#include "settings_file.h"
 
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
@@ -97,7 +98,7 @@ QString SettingKey(std::string_view section, std::string_view key) {
 
 // The store holds text, but QSettings reads some hand-written values as other types
 // ("1, 2" as a list, "@Variant(...)" as a variant); give those back as text too.
-QString SettingText(const QVariant& value) {
+QString StoredText(const QVariant& value) {
     if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(u", ");
     if (value.typeId() == QMetaType::QByteArray) return QString::fromUtf8(value.toByteArray());
     return value.toString();
@@ -185,6 +186,14 @@ void ClockWindow::Attach(FormEvents& events) {
                             scale_.ToPixels(label.Height));
     setFont(ReadoutFont(labels));
     timer_.setInterval(events.TimerInterval());
+    // A logout asks first (the session manager's "save yourself") and may still be
+    // cancelled: save, and stay. When the session ends, the application quits.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        if (events_) events_->SessionMayEnd();
+    });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (events_) events_->Unload();
+    });
 }
 
 void ClockWindow::Start() {
@@ -432,17 +441,22 @@ void ClockWindow::MsgBox(std::string_view prompt, std::string_view title) {
 std::string ClockWindow::GetSetting(std::string_view app, std::string_view section,
                                     std::string_view key, std::string_view defaultText) {
     const QSettings store(ToQString(app), ToQString(app));
+    storeApp_ = app, storePath_ = store.fileName().toStdString();
     const QVariant value = store.value(SettingKey(section, key));
     if (!value.isValid()) return std::string(defaultText);
-    return SettingText(value).toStdString();
+    return StoredText(value).toStdString();
 }
 
-bool ClockWindow::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                              std::string_view text) {
-    QSettings store(ToQString(app), ToQString(app));
-    store.setValue(SettingKey(section, key), ToQString(text));
-    store.sync();  // QSettings writes through a temporary file and renames it
-    return store.status() == QSettings::NoError;
+std::string ClockWindow::StorePath(std::string_view app) {
+    if (storePath_.empty() || storeApp_ != app)
+        storeApp_ = app,
+        storePath_ = QSettings(ToQString(app), ToQString(app)).fileName().toStdString();
+    return storePath_;
+}
+
+bool ClockWindow::SaveSettings(std::string_view app, std::string_view section,
+                               std::span<const SettingText> values) {
+    return WriteIniGroup(StorePath(app), section, values);
 }
 
 DateTime ClockWindow::Now() {
@@ -464,7 +478,8 @@ void ClockWindow::Warn(std::string_view line) {
     std::cerr << text << std::endl;
 }
 
-void ClockWindow::DestroyForm() {
+void ClockWindow::DestroyForm(int exitStatus) {
+    exitStatus_ = exitStatus;
     timer_.stop();
     events_ = nullptr;
     hide();

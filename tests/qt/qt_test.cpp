@@ -1,6 +1,8 @@
 // The Linux host on Qt's offscreen platform: the shared host checks, and what Qt adds
 // (the window's kind and mask, repainting, the mouse, the menu and dialogs, the
 // settings file, signals).
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QColorDialog>
@@ -11,9 +13,11 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+
 #include <csignal>
 
 #include "clock_window.h"
@@ -142,7 +146,6 @@ TEST(QtWindow, MouseEventsArriveInTwipsWithTheFormsCodes) {
                                             {'M', 3, 5, 180, 300},
                                             {'U', 1, 0, 180, 315},
                                             {'D', 4, 0, 15, 30}}));
-
 }
 
 TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
@@ -191,16 +194,46 @@ TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
     EXPECT_EQ(seen, "TORVEN|one\ntwo|1");
 }
 
-TEST(QtSettings, TheStartupGroupOfTheUsersFileAndHandWrittenValues) {
+TEST(QtSettings, TheStartupGroupOfTheUsersFileAndWhatKilledWritersLeft) {
     QtHost host;
-    EXPECT_TRUE(host.SaveSetting("TORVEN", "Startup", "Color1", "16777215"));
-    QFile file(host.dir.path() + "/TORVEN/TORVEN.conf");
+    const QString folder = host.dir.path() + "/TORVEN/";
+    EXPECT_TRUE(host.SaveSettings("TORVEN", "Startup", {{SettingText{"Color1", "16777215"}}}));
+    QFile file(folder + "TORVEN.conf");
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     EXPECT_EQ(file.readAll(), "[Startup]\nColor1=16777215\n");
-    file.write("Top=1, 5\nLeft=@ByteArray(240)\n");
+    file.write("Top=1, 5\nLeft=@ByteArray(240)\n\n[Other]\nx=1\n");
     file.close();
     EXPECT_EQ(host.GetSetting("TORVEN", "Startup", "Top", "120"), "1, 5");
     EXPECT_EQ(host.GetSetting("TORVEN", "Startup", "Left", "120"), "240");
+    // QSettings' lock and a temporary file of a writer that is gone go; one whose writer
+    // still runs stays.
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    const QString running = QString("TORVEN.conf.%1.tmp").arg(getppid());
+    for (const QString& name :
+         {QString("TORVEN.conf.lock"), running, QString("TORVEN.conf.%1.tmp").arg(gone)})
+        QFile(folder + name).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(host.SaveSettings("TORVEN", "Startup", {{SettingText{"Top", "120"}}}));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"TORVEN.conf", running}));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              "[Startup]\nColor1=16777215\nLeft=@ByteArray(240)\nTop=120\n\n[Other]\nx=1\n");
+}
+
+// A logout asks first and may be cancelled: the settings are saved and the clock stays.
+// The session's end quits the application, which unloads the form.
+TEST(QtSession, ALogoutSavesAndTheClockStaysUntilTheApplicationQuits) {
+    QtClock c;
+    auto* manager = qApp->findChild<QSessionManager*>();
+    ASSERT_TRUE(manager);
+    Q_EMIT qApp->commitDataRequest(*manager);
+    QFile file(c.dir.path() + "/TORVEN/TORVEN.conf");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count('='), 9);
+    EXPECT_TRUE(c.form.Loaded() && c.isVisible());
+    QMetaObject::invokeMethod(qApp, "aboutToQuit");
+    EXPECT_FALSE(c.form.Loaded() || c.isVisible());
 }
 
 TEST(QtSignals, EachEndingSignalAndACloseRequestUnload) {
