@@ -20,6 +20,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("TORVEN"));
     QApplication::setDesktopFileName(QStringLiteral("torven"));
     QApplication app(argc, argv);
+    torven::qt::EndDisplayCheck();
     // Only the form ends the program: its Unload writes the settings first.
     QApplication::setQuitOnLastWindowClosed(false);
 
