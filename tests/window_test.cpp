@@ -94,13 +94,12 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     c.form.SessionMayEnd();
     EXPECT_EQ(c.rt.Find("save"), nine);
     EXPECT_TRUE(c.form.Loaded() && c.Count("destroy") == 0);
+    c.rt.log.clear();
     c.form.Unload();
     c.form.Unload();  // a second close request finds the form gone
     c.form.Click(15);
     c.form.SessionMayEnd();
-    Texts twice = nine;
-    twice.insert(twice.end(), nine.begin(), nine.end());
-    EXPECT_EQ(c.rt.Find("save"), twice);
+    EXPECT_EQ(c.rt.Find("save"), nine);
     EXPECT_EQ(c.rt.log.back(), "destroy");
     Clock stored(kNine, kAt);
     stored.form.Unload();
@@ -116,9 +115,8 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     // 1; a later save that works ends it with 0.
     Clock refused({}, kAt);
     refused.rt.refuseWrites = true;
-    refused.form.SessionMayEnd();
     refused.form.Click(15);
-    EXPECT_EQ(refused.Count("warn TORVEN: could not save setting "), 18u);
+    EXPECT_EQ(refused.Count("warn TORVEN: could not save setting "), 9u);
     EXPECT_EQ(refused.Last("warn"), "warn TORVEN: could not save setting Henka = False");
     EXPECT_EQ(refused.rt.log.back(), "destroy 1");
     Clock retried({}, kAt);

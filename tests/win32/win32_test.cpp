@@ -147,26 +147,22 @@ TEST(Win32Window, MouseCloseAndSessionMessagesBecomeTheFormsEvents) {
     SendMessageW(h, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(events.unloads, 2);
 
-    // The clock writes its settings as texts when the session asks, and again at its
+    // The clock writes its settings when the session asks, and again, as texts, at its
     // own close, which ends the loop.
     Win32Clock c;
     c.form.Load();
-    const auto size = [] {
-        wchar_t text[16]{};
-        DWORD bytes = sizeof text;
-        RegGetValueW(HKEY_CURRENT_USER, L"Software\\TORVEN\\Startup", L"Size", RRF_RT_REG_SZ,
-                     nullptr, text, &bytes);
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TORVEN");
-        return std::wstring(text);
-    };
     SendMessageW(c.hwnd(), WM_QUERYENDSESSION, 0, 0);
     SendMessageW(c.hwnd(), WM_ENDSESSION, FALSE, 0);
     EXPECT_TRUE(IsWindow(c.hwnd()) && c.form.Loaded());
-    EXPECT_EQ(size(), L"1605");
+    EXPECT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TORVEN"), ERROR_SUCCESS);
     PostMessageW(c.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(c.Run(), 0);
     EXPECT_FALSE(IsWindow(c.hwnd()));
-    EXPECT_EQ(size(), L"1605");
+    wchar_t text[16]{};
+    DWORD bytes = sizeof text;
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\TORVEN\\Startup", L"Size", RRF_RT_REG_SZ, nullptr,
+                 text, &bytes);
+    EXPECT_STREQ(text, L"1605");
 }
 
 TEST(Win32Settings, ValuesOfAnotherTypeReadAsTheirDefault) {
