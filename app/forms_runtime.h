@@ -77,6 +77,10 @@ struct SettingText {
     std::string text;
 };
 
+// The most device pixels the window takes a side, on every desktop and at every pixel
+// ratio, so that its drawing surface (4 bytes a pixel) stays within 64 MiB.
+inline constexpr int kMaxSidePixels = 4096;
+
 // Mouse button codes, as in the mouse events (a move carries their sum).
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 
@@ -86,7 +90,7 @@ class FormsRuntime {
 
     // The window's outer rectangle in twips. Assigning a Width or Height that changes
     // the window's size runs the form's Resize before the assignment returns; reading
-    // gives what the window actually took (whole pixels).
+    // gives what the window actually took (whole pixels, at most kMaxSidePixels).
     virtual float Left() const = 0;
     virtual float Top() const = 0;
     virtual float Width() const = 0;

@@ -1,6 +1,7 @@
 #include "host_suite.h"
 
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -128,6 +129,21 @@ TEST(Host, TheSettingsStoreKeepsTextsAndReportsARefusedWrite) {
     EXPECT_EQ(rt.GetSetting("Other", "Startup", "Top", "none"), "none");
     host->BlockStore();
     EXPECT_FALSE(rt.SaveSettings("TORVEN", "Startup", values));
+}
+
+// The largest size the menu reaches: the window takes at most kMaxSidePixels a side,
+// and is drawn and drawn again well within a second.
+TEST(Host, TheLargestSizeStartsAndRedrawsWithinASecondAtTheCap) {
+    std::unique_ptr<Host> host = MakeHost();
+    Form1 form(host->Runtime());
+    host->Attach(form);
+    host->Runtime().SaveSettings("TORVEN", "Startup", std::vector<SettingText>{{"Size", "80000"}});
+    const auto start = std::chrono::steady_clock::now();
+    form.Load();
+    form.Resize();
+    host->Show();  // and painted
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(host->Runtime().Width(), kMaxSidePixels * 15.0f);
 }
 
 // The face after a run of seconds is the face of a clock started at the last of them:

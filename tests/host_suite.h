@@ -27,7 +27,7 @@ class Host {
     virtual ~Host() = default;
     virtual FormsRuntime& Runtime() = 0;  // its clock reads `now`
     virtual void Attach(FormEvents& events) = 0;
-    virtual void Show() = 0;        // without activating the window
+    virtual void Show() = 0;        // without activating the window, and painted
     virtual Shot Take() = 0;        // after the pending paints
     virtual void BlockStore() = 0;  // the settings store refuses the next writes
     DateTime now{2026, 12, 6, 13, 20, 30};

@@ -30,10 +30,6 @@
 namespace torven::qt {
 namespace {
 
-// A backing image of this many pixels a side is already 256 MiB; the window is made
-// no larger than that.
-constexpr int kMaxSide = 8192;
-
 // A desktop gadget: no taskbar button, not in the pager. Asked of the window manager
 // once the window is mapped (Qt rewrites the state of an unmapped window).
 void KeepOffTaskbar(WId window) {
@@ -240,15 +236,18 @@ void ClockWindow::SetTop(float twips) {
 }
 
 void ClockWindow::SetWidth(float twips) {
-    ResizeTo(QSize(std::clamp(scale_.ToPixels(twips), 1, kMaxSide), height()));
+    ResizeTo(QSize(std::max(scale_.ToPixels(twips), 1), height()));
 }
 
 void ClockWindow::SetHeight(float twips) {
-    ResizeTo(QSize(width(), std::clamp(scale_.ToPixels(twips), 1, kMaxSide)));
+    ResizeTo(QSize(width(), std::max(scale_.ToPixels(twips), 1)));
 }
 
 void ClockWindow::ResizeTo(QSize size) {
-    if (size == size_) return;
+    // The backing image stays within its cap at this screen's ratio, whoever asks.
+    const int most = std::max(1, static_cast<int>(kMaxSidePixels / devicePixelRatioF()));
+    size = size.boundedTo(QSize(most, most));
+    if (size == size_ && devicePixelRatioF() == ratio_) return;
     size_ = size;
     if (this->size() != size) resize(size);
 
@@ -506,6 +505,18 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
 
 void ClockWindow::resizeEvent(QResizeEvent*) {
     ResizeTo(size());
+}
+
+bool ClockWindow::event(QEvent* event) {
+    // Another screen, or a new scale: once the event is done, a new image at the new
+    // pixel ratio and the whole face drawn on it, as after a change of size. Paints are
+    // checked too, since every such change brings one, whichever event announced it.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::ScreenChangeInternal || type == QEvent::Paint) &&
+        devicePixelRatioF() != ratio_)
+        QMetaObject::invokeMethod(
+            this, [this] { ResizeTo(size()); }, Qt::QueuedConnection);
+    return QWidget::event(event);
 }
 
 void ClockWindow::closeEvent(QCloseEvent* event) {

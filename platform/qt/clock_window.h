@@ -4,6 +4,7 @@
 // Implemented: frameless tool window kept off the taskbar and out of the switcher,
 // created hidden and shown without taking focus; outer geometry in twips (15 a
 // device-independent pixel); a persistent backing image at the screen's pixel ratio,
+// made anew (and the face redrawn) when the ratio changes, at most kMaxSidePixels a side,
 // on the pixels the Windows build's GDI sets (see gdi_pixels.h), repainting only
 // what a drawing event changed; the readout labels painted over it inside their own
 // rectangles, in a font chosen to fit them; GDI's elliptic mask; the always-in-front
@@ -93,6 +94,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -89,7 +89,7 @@ struct Win32Runtime::State {
 
     void CreateSurface(SIZE size);
     void ReleaseSurface();
-    void UpdateDpi();
+    void UpdateDpi(UINT newDpi);
     void ClientSizeChanged();
     void Paint();
     HFONT ReadoutFont();
@@ -132,16 +132,24 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_CREATE:
-            s->UpdateDpi();
+            s->UpdateDpi(GetDpiForWindow(hwnd));
             s->ClientSizeChanged();
             return 0;
+        case WM_WINDOWPOSCHANGING: {
+            // The drawing surface's cap, whoever sizes the window (a size command, a
+            // new DPI's suggested rectangle).
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            pos->cx = std::min(pos->cx, kMaxSidePixels);
+            pos->cy = std::min(pos->cy, kMaxSidePixels);
+            return 0;
+        }
         case WM_WINDOWPOSCHANGED:
             // Handled here rather than in WM_SIZE so that a size change raises Resize
             // exactly once, synchronously, whatever else SetWindowPos did.
             s->ClientSizeChanged();
             return 0;
         case WM_DPICHANGED: {
-            s->UpdateDpi();
+            s->UpdateDpi(LOWORD(wParam));  // the new DPI, as the window will have it
             const RECT* r = reinterpret_cast<const RECT*>(lParam);
             SIZE before = s->client;
             s->Place(r->left, r->top, r->right - r->left, r->bottom - r->top, 0);
@@ -239,9 +247,8 @@ auto CentredOnMonitorOf(HWND clock, Dialog dialog) {
 
 }  // namespace
 
-void Win32Runtime::State::UpdateDpi() {
-    dpi = GetDpiForWindow(hwnd);
-    if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
+void Win32Runtime::State::UpdateDpi(UINT newDpi) {
+    dpi = newDpi != 0 ? newDpi : USER_DEFAULT_SCREEN_DPI;
     scale = TwipsScale::ForDpi(dpi);
     if (font) DeleteObject(font);
     font = nullptr;

@@ -15,6 +15,7 @@
 #include <QSessionManager>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <csignal>
@@ -123,6 +124,24 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     const DateTime t = qt::ClockWindow().Now();
     const QDateTime read(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
     EXPECT_LE(std::abs(read.secsTo(QDateTime::currentDateTime())), 1);
+}
+
+// On a screen of another pixel ratio the face is drawn anew, sharp at that ratio (a
+// face scaled up would repeat every other row), and the cap counts device pixels.
+TEST(QtWindow, AScreenOfAnotherPixelRatioGetsTheFaceDrawnAtItsRatio) {
+    QtHost host;
+    RecordingEvents events;
+    events.onResize = [&] { host.Fill(0xFFFFFF), host.Circle({750, 750}, 600, 0, 1, {}); };
+    host.Attach(events), host.SetWidth(1500), host.SetHeight(1500), host.Show();
+    host.move(5100, 8);
+    Settle();
+    const Shot shot = host.Take();
+    bool sharp = false;
+    for (auto row = shot.pixels.begin(); row < shot.pixels.end(); row += 2 * shot.width)
+        sharp |= !std::equal(row, row + shot.width, row + shot.width);
+    EXPECT_EQ(std::tuple(shot.width, events.resizes, sharp), std::tuple(200, 3, true));
+    host.SetWidth(80000);
+    EXPECT_EQ(host.Width(), kMaxSidePixels / 2 * 15.0f);
 }
 
 TEST(QtWindow, MouseEventsArriveInTwipsWithTheFormsCodes) {
@@ -243,7 +262,13 @@ std::unique_ptr<Host> MakeHost() {
 }  // namespace torven::testing
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Two screens side by side: one that holds the largest window, and one of pixel ratio 2.
+    QTemporaryFile screens;
+    screens.open();
+    screens.write(R"({"screens": [{"name": "1", "x": 0, "y": 0, "width": 5000, "height": 5000},
+                     {"name": "2", "x": 5000, "y": 0, "width": 1920, "height": 1080, "dpr": 2}]})");
+    screens.flush();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toUtf8());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -38,7 +38,7 @@ class Win32Host : public Host, public Win32Runtime {
     DateTime Now() override { return now; }
     FormsRuntime& Runtime() override { return *this; }
     void Attach(FormEvents& events) override { Win32Runtime::Attach(events); }
-    void Show() override { ShowWindow(hwnd(), SW_SHOWNOACTIVATE); }
+    void Show() override { ShowWindow(hwnd(), SW_SHOWNOACTIVATE), UpdateWindow(hwnd()); }
     Shot Take() override {
         DispatchPending();
         UpdateWindow(hwnd());
@@ -117,11 +117,27 @@ TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
     GetWindowRect(host.hwnd(), &r);
     EXPECT_TRUE(EqualRect(&r, &inches));
     host.Show();
-    host.Fill(0xFFFFFF);
-    host.Line({0, 720}, {1440, 720}, 0x0000FF, 9);  // 9 pixels at 96 DPI
-    const Shot shot = host.Take();
-    EXPECT_EQ(shot.Count(0x0000FF, dpi / 2, 0, dpi / 2 + 1, shot.height),
-              std::lround(9 * dpi / 96.0));
+    const auto pen = [&](int x) {  // the pixels down column x of a line 9 pixels at 96 DPI
+        host.Fill(0xFFFFFF);
+        host.Line({0, 720}, {1440, 720}, 0x0000FF, 9);
+        const Shot shot = host.Take();
+        return shot.Count(0x0000FF, x, 0, x + 1, shot.height);
+    };
+    EXPECT_EQ(pen(dpi / 2), std::lround(9 * dpi / 96.0));
+
+    // Moved to a monitor of twice the DPI, the window takes the rectangle suggested, and
+    // twips and pens follow on a face the form redraws; back at the first DPI with as
+    // many pixels, the form redraws too.
+    RecordingEvents events;
+    host.Attach(events);
+    RECT suggested{10, 20, 10 + 2 * dpi, 20 + 4 * dpi};
+    const auto lParam = reinterpret_cast<LPARAM>(&suggested);
+    SendMessageW(host.hwnd(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), lParam);
+    EXPECT_EQ(std::tuple(host.Left(), host.Width(), host.Height(), events.resizes),
+              std::tuple(7200.0f / dpi, 1440.0f, 2880.0f, 1));
+    EXPECT_EQ(pen(dpi), std::lround(18 * dpi / 96.0));
+    SendMessageW(host.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), lParam);
+    EXPECT_EQ(std::pair(host.Width(), events.resizes), std::pair(2880.0f, 2));
 }
 
 TEST(Win32Window, MouseCloseAndSessionMessagesBecomeTheFormsEvents) {
