@@ -49,7 +49,7 @@ expect_saved() {  # top left size, and the six others at their defaults
     wait_for ended || fail "the clock did not end"
     local pairs="Top=$1 Left=$2 Size=$3 Color1=16777215 Color2=16711680 Color3=0 Anadigi=True Temae=True Henka=False"
     if [ "$desktop" = linux ]; then
-        stored=$(grep = "$XDG_CONFIG_HOME/TORVEN/TORVEN.conf" | sort)
+        stored=$(sed -n '/^\[Startup\]/,/^$/p' "$XDG_CONFIG_HOME/TORVEN/TORVEN.conf" | grep = | sort)
     else
         stored=$(wine reg query 'HKCU\Software\TORVEN\Startup' | tr -d '\r' | awk 'NF == 3 { print $1 "=" $3 }' | sort)
     fi
@@ -115,4 +115,40 @@ if [ "$desktop" = linux ]; then
 fi
 menu 200 200 x
 wait_for ended || fail "the clock did not end"
+if [ "$desktop" = linux ]; then
+    # As at login: a window manager started or replaced up to a second around the start
+    # of two clocks that share the file, beside 20 MB of another program's group and the
+    # leftovers of killed saves. SIGTERM ends both (odd rounds kill one mid-save): in under
+    # 2 s each, the file whole, the nine where the clocks stand, the leftovers gone.
+    store=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf wm=${desktop_pids[1]}
+    { echo '[Junk]'; seq -f "k%g=$(printf '%064d' 0)" 300000; echo; cat "$store"; } >"$store.new"
+    mv "$store.new" "$store"
+    two_clocks() { [ "$(xdotool search --onlyvisible --name '^TORVEN$' | wc -l)" = 2 ]; }
+    for round in 1 2 3 4 5 6; do
+        echo garbage >"$store.lock" && : >"$store.4194305.tmp"
+        if ((round % 2)); then
+            openbox --exit && wait "$wm" || true
+            "$program" & one=$!; "$program" & clock=$!
+            sleep "0.$((RANDOM % 10))"; openbox --sm-disable & wm=$!
+        else
+            openbox --sm-disable --replace & wm=$!
+            sleep "0.$((RANDOM % 10))"; "$program" & one=$!; "$program" & clock=$!
+        fi
+        desktop_track "$wm"
+        wait_for two_clocks || fail "round $round: no two clocks"
+        start=$(date +%s%N) && kill -TERM "$one" "$clock"
+        ((round % 2 == 0)) || { sleep "0.0$((RANDOM % 7))" && kill -KILL "$one" 2>/dev/null || true; }
+        { wait "$one" || ((round % 2)); } && wait "$clock" || fail "round $round: a clock failed"
+        (($(date +%s%N) - start < 2000000000)) || fail "round $round: the exit took over 2 s"
+        expect_saved 1320 1620 3210
+        [ "$(grep -c '^k' "$store")" = 300000 ] || fail "round $round: the other group is not whole"
+    done
+    [ -z "$(ls "$store".*)" ] || fail "left beside the file: $(ls "$store".*)"
+    # A file that cannot be written: each value lost is named, and the status is 1.
+    rm -r "${store%/*}" && touch "${store%/*}"
+    "$program" 2>"$shots/stderr" & clock=$!
+    wait_for window && kill -TERM "$clock" || fail "no clock"
+    status=0 && wait "$clock" || status=$?
+    [ "$status $(grep -c 'could not save setting' "$shots/stderr")" = "1 9" ] || fail "status $status"
+fi
 echo "ok [$desktop]"
