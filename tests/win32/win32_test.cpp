@@ -125,9 +125,8 @@ TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
     };
     EXPECT_EQ(pen(dpi / 2), std::lround(9 * dpi / 96.0));
 
-    // Moved to a monitor of twice the DPI, the window takes the rectangle suggested, and
-    // twips and pens follow on a face the form redraws; back at the first DPI with as
-    // many pixels, the form redraws too.
+    // On a monitor of twice the DPI: the rectangle suggested, twips and pens at that DPI,
+    // and the face redrawn, as it is back at the first DPI with as many pixels.
     RecordingEvents events;
     host.Attach(events);
     RECT suggested{10, 20, 10 + 2 * dpi, 20 + 4 * dpi};
