@@ -440,16 +440,18 @@ void ClockWindow::MsgBox(std::string_view prompt, std::string_view title) {
 std::string ClockWindow::GetSetting(std::string_view app, std::string_view section,
                                     std::string_view key, std::string_view defaultText) {
     const QSettings store(ToQString(app), ToQString(app));
-    storeApp_ = app, storePath_ = store.fileName().toStdString();
+    storeApp_ = app;
+    storePath_ = store.fileName().toStdString();
     const QVariant value = store.value(SettingKey(section, key));
     if (!value.isValid()) return std::string(defaultText);
     return StoredText(value).toStdString();
 }
 
 std::string ClockWindow::StorePath(std::string_view app) {
-    if (storePath_.empty() || storeApp_ != app)
-        storeApp_ = app,
+    if (storePath_.empty() || storeApp_ != app) {
+        storeApp_ = app;
         storePath_ = QSettings(ToQString(app), ToQString(app)).fileName().toStdString();
+    }
     return storePath_;
 }
 

@@ -141,7 +141,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
             pos->cx = std::min(pos->cx, kMaxSidePixels);
             pos->cy = std::min(pos->cy, kMaxSidePixels);
-            return 0;
+            break;
         }
         case WM_WINDOWPOSCHANGED:
             // Handled here rather than in WM_SIZE so that a size change raises Resize
