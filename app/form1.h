@@ -74,6 +74,9 @@ class Form1 final : public FormEvents, private FormVariables {
         if (loaded_) Form_Resize();
     }
     void Unload() override;
+    void SessionMayEnd() override {
+        if (loaded_) SaveSettings();
+    }
     bool Loaded() const override { return loaded_; }
     void MouseDown(int button, int shift, float x, float y) override;
     void MouseMove(int buttons, int shift, float x, float y) override;
@@ -165,6 +168,9 @@ class Form1 final : public FormEvents, private FormVariables {
     void ResizeBy(bool grow, double factor);
     bool PickColor(Color& into);
     void ReadSettings();
+    // Writes the nine settings in one change; false, after a warning per value, when
+    // the store refused them.
+    bool SaveSettings();
     void ApplyDefaults(std::initializer_list<std::string_view> keys);
     void BringOnScreen();
 
@@ -181,6 +187,7 @@ class Form1 final : public FormEvents, private FormVariables {
     Color backColor_ = 0x00F0F0F0;
     int drawWidth_ = 1;
     bool loaded_ = false;
+    bool saved_ = true;  // the last save of the settings succeeded
     int buttonsHeld_ = 0;
     Target captured_ = Target::kForm;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cfloat>
+#include <vector>
 
 #include "conversions.h"
 #include "form1.h"
@@ -180,17 +181,22 @@ void Form1::Unload() {
     loaded_ = false;
     int Cancel = 0;
     Form_Unload(Cancel);
-    rt_.DestroyForm();
+    rt_.DestroyForm(saved_ ? 0 : 1);
 }
 
 void Form1::Form_Unload(int& /*Cancel*/) {
-    for (const Setting& setting : Settings()) {
-        const std::string text = ToText(setting.type, setting.get(*this));
-        // Keep writing the rest when one write fails: losing one value beats losing all.
-        if (!rt_.SaveSetting(kAppName, kSection, setting.key, text)) {
-            rt_.Warn("TORVEN: could not save setting " + std::string(setting.key) + " = " + text);
-        }
-    }
+    SaveSettings();
+}
+
+bool Form1::SaveSettings() {
+    std::vector<SettingText> texts;
+    for (const Setting& setting : Settings())
+        texts.push_back({setting.key, ToText(setting.type, setting.get(*this))});
+    saved_ = rt_.SaveSettings(kAppName, kSection, texts);
+    // The store kept none of them: name each value lost, so the user can set it again.
+    for (const SettingText& t : saved_ ? std::span<const SettingText>() : texts)
+        rt_.Warn("TORVEN: could not save setting " + std::string(t.key) + " = " + t.text);
+    return saved_;
 }
 
 void Form1::mnuExit_Click() {

@@ -71,6 +71,16 @@ struct MenuItem {
     bool IsSeparator() const { return Caption == "-"; }
 };
 
+// One setting's key and text, for FormsRuntime::SaveSettings.
+struct SettingText {
+    std::string_view key;
+    std::string text;
+};
+
+// The most device pixels the window takes a side, on every desktop and at every pixel
+// ratio, so that its drawing surface (4 bytes a pixel) stays within 64 MiB.
+inline constexpr int kMaxSidePixels = 4096;
+
 // Mouse button codes, as in the mouse events (a move carries their sum).
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 
@@ -80,7 +90,7 @@ class FormsRuntime {
 
     // The window's outer rectangle in twips. Assigning a Width or Height that changes
     // the window's size runs the form's Resize before the assignment returns; reading
-    // gives what the window actually took (whole pixels).
+    // gives what the window actually took (whole pixels, at most kMaxSidePixels).
     virtual float Left() const = 0;
     virtual float Top() const = 0;
     virtual float Width() const = 0;
@@ -122,11 +132,14 @@ class FormsRuntime {
 
     // The per-user settings store. GetSetting returns the stored text, or
     // `defaultText` when the application, section or key is missing; it never writes.
-    // SaveSetting creates what is missing; it returns false when the store refused.
+    // SaveSettings stores all the texts of `values` in one change, where the store can
+    // make one: a failure or a killed process leaves either the old texts or all the
+    // new ones, never some of each. It creates what is missing, keeps the section's
+    // other keys, and returns false when the store refused.
     virtual std::string GetSetting(std::string_view app, std::string_view section,
                                    std::string_view key, std::string_view defaultText) = 0;
-    virtual bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                             std::string_view text) = 0;
+    virtual bool SaveSettings(std::string_view app, std::string_view section,
+                              std::span<const SettingText> values) = 0;
 
     // The current local date and time.
     virtual DateTime Now() = 0;
@@ -134,8 +147,9 @@ class FormsRuntime {
     // One line for the user's diagnostics (stderr where there is one).
     virtual void Warn(std::string_view line) = 0;
 
-    // The form has unloaded: destroy the window and end the program.
-    virtual void DestroyForm() = 0;
+    // The form has unloaded: destroy the window and end the program with
+    // `exitStatus` (not 0 when the settings could not be saved).
+    virtual void DestroyForm(int exitStatus) = 0;
 };
 
 // What the host raises on the form, one event at a time on the UI thread.
@@ -148,6 +162,10 @@ class FormEvents {
     // A close request (Exit, the window manager, the session ending, a signal):
     // unloads the form once; later requests do nothing.
     virtual void Unload() = 0;
+    // The session asks whether it may end (a logout or shut-down): writes the settings
+    // now, as the unload does, and leaves the form loaded, since the logout may still
+    // be cancelled. The unload when the session really ends writes them again.
+    virtual void SessionMayEnd() = 0;
     virtual bool Loaded() const = 0;
     // Mouse events in twips, relative to the client area. `button` is one code for a
     // press or release; `buttons` on a move is the sum of the buttons held. The form

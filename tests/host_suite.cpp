@@ -1,6 +1,7 @@
 #include "host_suite.h"
 
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -115,18 +116,32 @@ TEST(Host, LabelsPaintInsideTheirRectanglesAndLeaveNothingWhenMovedOrHidden) {
 TEST(Host, TheSettingsStoreKeepsTextsAndReportsARefusedWrite) {
     std::unique_ptr<Host> host = MakeHost();
     FormsRuntime& rt = host->Runtime();
-    const std::pair<const char*, const char*> values[] = {
+    const std::vector<SettingText> values = {
         {"Top", "-500"},  {"Size", "1333.3334"}, {"Anadigi", "True"}, {"Odd", "1, 5"},
-        {"Kana", "時計"}, {"Spaces", " x "},     {"Empty", ""}};
-    for (const auto& [key, text] : values) {
+        {"Kana", "時計"}, {"Spaces", " x "},     {"Empty", ""},       {"Marks", "@a\"\\\t1=;"}};
+    for (const auto& [key, text] : values)
         EXPECT_EQ(rt.GetSetting("TORVEN", "Startup", key, "none"), "none") << key;
-        EXPECT_TRUE(rt.SaveSetting("TORVEN", "Startup", key, text)) << key;
-    }
+    EXPECT_TRUE(rt.SaveSettings("TORVEN", "Startup", values));
     for (const auto& [key, text] : values)
         EXPECT_EQ(rt.GetSetting("TORVEN", "Startup", key, "none"), text) << key;
-    EXPECT_EQ(rt.GetSetting("Other", "Startup", "Top", "7"), "7");
+    EXPECT_EQ(rt.GetSetting("Other", "Startup", "Top", "none"), "none");
     host->BlockStore();
-    EXPECT_FALSE(rt.SaveSetting("TORVEN", "Startup", "Top", "120"));
+    EXPECT_FALSE(rt.SaveSettings("TORVEN", "Startup", values));
+}
+
+// The largest size the menu reaches: the window takes at most kMaxSidePixels a side,
+// and is drawn and drawn again well within a second.
+TEST(Host, TheLargestSizeStartsAndRedrawsWithinASecondAtTheCap) {
+    std::unique_ptr<Host> host = MakeHost();
+    Form1 form(host->Runtime());
+    host->Attach(form);
+    host->Runtime().SaveSettings("TORVEN", "Startup", std::vector<SettingText>{{"Size", "80000"}});
+    const auto start = std::chrono::steady_clock::now();
+    form.Load();
+    form.Resize();
+    host->Show();  // and painted
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(host->Runtime().Width(), kMaxSidePixels * 15.0f);
 }
 
 // The face after a run of seconds is the face of a clock started at the last of them:
@@ -200,8 +215,9 @@ TEST(Host, DrawsTheScenesOnTheReferencePixels) {
             Canvas::Prepare(*host, events);
             scene.draw(rt);
         } else {
-            rt.SaveSetting("TORVEN", "Startup", "Size", std::to_string(scene.twips));
-            rt.SaveSetting("TORVEN", "Startup", "Anadigi", "False");
+            const std::vector<SettingText> stored{{"Size", std::to_string(scene.twips)},
+                                                  {"Anadigi", "False"}};
+            rt.SaveSettings("TORVEN", "Startup", stored);
             host->Attach(form);
             host->now = {2026, 12, 6, 10, 8, 30};
             form.Load();

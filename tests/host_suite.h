@@ -27,7 +27,7 @@ class Host {
     virtual ~Host() = default;
     virtual FormsRuntime& Runtime() = 0;  // its clock reads `now`
     virtual void Attach(FormEvents& events) = 0;
-    virtual void Show() = 0;        // without activating the window
+    virtual void Show() = 0;        // without activating the window, and painted
     virtual Shot Take() = 0;        // after the pending paints
     virtual void BlockStore() = 0;  // the settings store refuses the next writes
     DateTime now{2026, 12, 6, 13, 20, 30};
@@ -42,7 +42,7 @@ struct RecordingEvents : FormEvents {
         float x, y;
         bool operator==(const Mouse&) const = default;
     };
-    int resizes = 0, unloads = 0;
+    int resizes = 0, unloads = 0, sessionSaves = 0;
     std::function<void()> onResize;
     std::vector<Mouse> mouse;
     std::array<Label, 2> labels;
@@ -54,6 +54,7 @@ struct RecordingEvents : FormEvents {
     void Load() override {}
     void Resize() override { ++resizes, onResize ? onResize() : void(); }
     void Unload() override { ++unloads; }
+    void SessionMayEnd() override { ++sessionSaves; }
     bool Loaded() const override { return true; }
     void MouseDown(int b, int s, float x, float y) override { mouse.push_back({'D', b, s, x, y}); }
     void MouseMove(int b, int s, float x, float y) override { mouse.push_back({'M', b, s, x, y}); }

@@ -68,11 +68,13 @@ std::string TestRuntime::GetSetting(std::string_view app, std::string_view secti
     return found->second;
 }
 
-bool TestRuntime::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                              std::string_view text) {
+bool TestRuntime::SaveSettings(std::string_view app, std::string_view section,
+                               std::span<const SettingText> values) {
     if (refuseWrites || app != "TORVEN" || section != "Startup") return false;
-    settings[std::string(key)] = text;
-    log.push_back("save " + std::string(key) + "=" + std::string(text));
+    for (const SettingText& value : values) {
+        settings[std::string(value.key)] = value.text;
+        log.push_back("save " + std::string(value.key) + "=" + value.text);
+    }
     return true;
 }
 

@@ -32,7 +32,8 @@ class TestRuntime final : public FormsRuntime {
     void Attach(FormEvents& form) { form_ = &form; }
 
     // What the form asked for, e.g. "line w5 black 770,780 1080,780", "W 3200",
-    // "save Top=120", "zorder topmost 8,8 107x107 0x50", "region 1,1 108,109".
+    // "save Top=120" (a line a value; a refused save writes none), "destroy 1",
+    // "zorder topmost 8,8 107x107 0x50", "region 1,1 108,109".
     std::vector<std::string> log;
     std::vector<std::string> Find(std::string_view prefix) const;
 
@@ -71,11 +72,13 @@ class TestRuntime final : public FormsRuntime {
     }
     std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                            std::string_view defaultText) override;
-    bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                     std::string_view text) override;
+    bool SaveSettings(std::string_view app, std::string_view section,
+                      std::span<const SettingText> values) override;
     DateTime Now() override;
     void Warn(std::string_view line) override { log.push_back("warn " + std::string(line)); }
-    void DestroyForm() override { log.push_back("destroy"); }
+    void DestroyForm(int status) override {
+        log.push_back(status ? "destroy " + std::to_string(status) : "destroy");
+    }
 
     // The window services' view: pixels.
     Module1::RECT WindowPixels() const;

@@ -85,15 +85,22 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
 }
 
 TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
+    const Texts nine{"save Top=120",         "save Left=120",        "save Size=1600",
+                     "save Color1=16777215", "save Color2=16711680", "save Color3=0",
+                     "save Anadigi=True",    "save Temae=True",      "save Henka=False"};
+    // The session asks first: the nine are written and the clock runs on, since the
+    // logout may be cancelled; the unload writes them once more.
     Clock c({}, kAt);
     EXPECT_EQ(c.Last("region"), "region 1,1 108,109");  // the client area, a pixel right and down
+    c.form.SessionMayEnd();
+    EXPECT_EQ(c.rt.Find("save"), nine);
+    EXPECT_TRUE(c.form.Loaded() && c.Count("destroy") == 0);
+    c.rt.log.clear();
     c.form.Unload();
     c.form.Unload();  // a second close request finds the form gone
     c.form.Click(15);
-    EXPECT_EQ(c.rt.Find("save"),
-              (Texts{"save Top=120", "save Left=120", "save Size=1600", "save Color1=16777215",
-                     "save Color2=16711680", "save Color3=0", "save Anadigi=True",
-                     "save Temae=True", "save Henka=False"}));
+    c.form.SessionMayEnd();
+    EXPECT_EQ(c.rt.Find("save"), nine);
     EXPECT_EQ(c.rt.log.back(), "destroy");
     Clock stored(kNine, kAt);
     stored.form.Unload();
@@ -105,13 +112,18 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     c.form.MouseDown(kRightButton, 0, 800, 800);
     EXPECT_TRUE(c.rt.log.empty());
 
-    // A write the store refuses is reported; the others are still tried.
-    Clock refused({}, kAt);
-    refused.rt.refuseWrites = true;
-    refused.form.Click(15);
-    EXPECT_EQ(refused.Count("warn TORVEN: could not save setting "), 9u);
-    EXPECT_EQ(refused.Last("warn"), "warn TORVEN: could not save setting Henka = False");
-    EXPECT_EQ(refused.rt.log.back(), "destroy");
+    // A save the store refuses names each value lost; the exit status is 1 when the
+    // last save failed.
+    for (const bool laterWorks : {false, true}) {
+        Clock k({}, kAt);
+        k.rt.refuseWrites = true;
+        k.form.SessionMayEnd();
+        k.rt.refuseWrites = !laterWorks;
+        k.form.Click(15);
+        EXPECT_EQ(k.Count("warn TORVEN: could not save setting "), laterWorks ? 9u : 18u);
+        EXPECT_EQ(k.Last("warn"), "warn TORVEN: could not save setting Henka = False");
+        EXPECT_EQ(k.rt.log.back(), laterWorks ? "destroy" : "destroy 1");
+    }
 }
 
 TEST(Mouse, ADragMovesTheWindowByThePointersOffsetVerticallyFirst) {

@@ -3,6 +3,7 @@
 #include "gdi_pixels.h"
 #include "readout.h"
 #include "ring.h"
+#include "settings_file.h"
 
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
@@ -28,10 +29,6 @@
 
 namespace torven::qt {
 namespace {
-
-// A backing image of this many pixels a side is already 256 MiB; the window is made
-// no larger than that.
-constexpr int kMaxSide = 8192;
 
 // A desktop gadget: no taskbar button, not in the pager. Asked of the window manager
 // once the window is mapped (Qt rewrites the state of an unmapped window).
@@ -97,7 +94,7 @@ QString SettingKey(std::string_view section, std::string_view key) {
 
 // The store holds text, but QSettings reads some hand-written values as other types
 // ("1, 2" as a list, "@Variant(...)" as a variant); give those back as text too.
-QString SettingText(const QVariant& value) {
+QString StoredText(const QVariant& value) {
     if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(u", ");
     if (value.typeId() == QMetaType::QByteArray) return QString::fromUtf8(value.toByteArray());
     return value.toString();
@@ -185,6 +182,14 @@ void ClockWindow::Attach(FormEvents& events) {
                             scale_.ToPixels(label.Height));
     setFont(ReadoutFont(labels));
     timer_.setInterval(events.TimerInterval());
+    // A logout asks first (the session manager's "save yourself") and may still be
+    // cancelled: save, and stay. When the session ends, the application quits.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        if (events_) events_->SessionMayEnd();
+    });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (events_) events_->Unload();
+    });
 }
 
 void ClockWindow::Start() {
@@ -231,15 +236,18 @@ void ClockWindow::SetTop(float twips) {
 }
 
 void ClockWindow::SetWidth(float twips) {
-    ResizeTo(QSize(std::clamp(scale_.ToPixels(twips), 1, kMaxSide), height()));
+    ResizeTo(QSize(std::max(scale_.ToPixels(twips), 1), height()));
 }
 
 void ClockWindow::SetHeight(float twips) {
-    ResizeTo(QSize(width(), std::clamp(scale_.ToPixels(twips), 1, kMaxSide)));
+    ResizeTo(QSize(width(), std::max(scale_.ToPixels(twips), 1)));
 }
 
 void ClockWindow::ResizeTo(QSize size) {
-    if (size == size_) return;
+    // The backing image stays within its cap at this screen's ratio, whoever asks.
+    const int most = std::max(1, static_cast<int>(kMaxSidePixels / devicePixelRatioF()));
+    size = size.boundedTo(QSize(most, most));
+    if (size == size_ && devicePixelRatioF() == ratio_) return;
     size_ = size;
     if (this->size() != size) resize(size);
 
@@ -432,17 +440,24 @@ void ClockWindow::MsgBox(std::string_view prompt, std::string_view title) {
 std::string ClockWindow::GetSetting(std::string_view app, std::string_view section,
                                     std::string_view key, std::string_view defaultText) {
     const QSettings store(ToQString(app), ToQString(app));
+    storeApp_ = app;
+    storePath_ = store.fileName().toStdString();
     const QVariant value = store.value(SettingKey(section, key));
     if (!value.isValid()) return std::string(defaultText);
-    return SettingText(value).toStdString();
+    return StoredText(value).toStdString();
 }
 
-bool ClockWindow::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                              std::string_view text) {
-    QSettings store(ToQString(app), ToQString(app));
-    store.setValue(SettingKey(section, key), ToQString(text));
-    store.sync();  // QSettings writes through a temporary file and renames it
-    return store.status() == QSettings::NoError;
+std::string ClockWindow::StorePath(std::string_view app) {
+    if (storePath_.empty() || storeApp_ != app) {
+        storeApp_ = app;
+        storePath_ = QSettings(ToQString(app), ToQString(app)).fileName().toStdString();
+    }
+    return storePath_;
+}
+
+bool ClockWindow::SaveSettings(std::string_view app, std::string_view section,
+                               std::span<const SettingText> values) {
+    return WriteIniGroup(StorePath(app), section, values);
 }
 
 DateTime ClockWindow::Now() {
@@ -464,7 +479,8 @@ void ClockWindow::Warn(std::string_view line) {
     std::cerr << text << std::endl;
 }
 
-void ClockWindow::DestroyForm() {
+void ClockWindow::DestroyForm(int exitStatus) {
+    exitStatus_ = exitStatus;
     timer_.stop();
     events_ = nullptr;
     hide();
@@ -491,6 +507,18 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
 
 void ClockWindow::resizeEvent(QResizeEvent*) {
     ResizeTo(size());
+}
+
+bool ClockWindow::event(QEvent* event) {
+    // Another screen, or a new scale: once the event is done, a new image at the new
+    // pixel ratio and the whole face drawn on it, as after a change of size. Paints are
+    // checked too, since every such change brings one, whichever event announced it.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::ScreenChangeInternal || type == QEvent::Paint) &&
+        devicePixelRatioF() != ratio_)
+        QMetaObject::invokeMethod(
+            this, [this] { ResizeTo(size()); }, Qt::QueuedConnection);
+    return QWidget::event(event);
 }
 
 void ClockWindow::closeEvent(QCloseEvent* event) {

@@ -4,10 +4,13 @@
 // Implemented: frameless tool window kept off the taskbar and out of the switcher,
 // created hidden and shown without taking focus; outer geometry in twips (15 a
 // device-independent pixel); a persistent backing image at the screen's pixel ratio,
+// made anew (and the face redrawn) when the ratio changes, at most kMaxSidePixels a side,
 // on the pixels the Windows build's GDI sets (see gdi_pixels.h), repainting only
 // what a drawing event changed; the readout labels painted over it inside their own
 // rectangles, in a font chosen to fit them; GDI's elliptic mask; the always-in-front
-// band; mouse events in twips; popup menu, colour dialog, message box; QSettings.
+// band; mouse events in twips; popup menu, colour dialog, message box; the settings in
+// QSettings' file, written in one atomic replacement (settings_file.h); a session that
+// may end saves, one that ends unloads.
 #pragma once
 
 #include <QImage>
@@ -80,15 +83,18 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void MsgBox(std::string_view prompt, std::string_view title) override;
     std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                            std::string_view defaultText) override;
-    bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                     std::string_view text) override;
+    bool SaveSettings(std::string_view app, std::string_view section,
+                      std::span<const SettingText> values) override;
     DateTime Now() override;
     void Warn(std::string_view line) override;
-    void DestroyForm() override;
+    void DestroyForm(int exitStatus) override;
+    // What the form ended the program with (0 until it has).
+    int ExitStatus() const { return exitStatus_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -115,6 +121,9 @@ class ClockWindow : public QWidget, public FormsRuntime {
     QRect LabelPixels(const Label& label) const;
     // Pointer position in twips relative to the window's current top-left corner.
     QPointF ClientTwips(const QMouseEvent& event) const;
+    // The settings file of `app`: asking QSettings reads the whole file, so the path
+    // that the start-up's reads found is kept.
+    std::string StorePath(std::string_view app);
 
     FormEvents* events_ = nullptr;
     TwipsScale scale_;        // twips per device-independent pixel
@@ -129,6 +138,8 @@ class ClockWindow : public QWidget, public FormsRuntime {
     QSize size_;  // the size the form was last told about
     std::array<ShownLabel, 2> shown_;
     QTimer timer_;
+    std::string storeApp_, storePath_;
+    int exitStatus_ = 0;
 };
 
 }  // namespace torven::qt

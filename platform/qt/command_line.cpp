@@ -17,6 +17,11 @@ constexpr const char* kUsage =
     "($XDG_CONFIG_HOME/TORVEN/TORVEN.conf when that is set) and are written when the\n"
     "clock ends: by Exit (終了) in its menu, or on SIGTERM, SIGINT or SIGHUP.\n";
 
+// The connection that found the display reachable. It stays open until Qt has its own:
+// an X server left without clients resets, and refuses connections while it does, so
+// a clock that is the display's first client would otherwise often fail to start.
+xcb_connection_t* probe = nullptr;
+
 }  // namespace
 
 std::optional<int> HandleCommandLine(int argc, char* argv[]) {
@@ -49,12 +54,16 @@ std::optional<int> CheckDisplay() {
         std::fputs("torven: cannot open the display: DISPLAY is not set\n", stderr);
         return 1;
     }
-    xcb_connection_t* connection = xcb_connect(display, nullptr);
-    const bool reachable = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    if (reachable) return std::nullopt;
+    probe = xcb_connect(display, nullptr);
+    if (xcb_connection_has_error(probe) == 0) return std::nullopt;
+    EndDisplayCheck();
     std::fprintf(stderr, "torven: cannot open the display \"%s\"\n", display);
     return 1;
+}
+
+void EndDisplayCheck() {
+    if (probe) xcb_disconnect(probe);
+    probe = nullptr;
 }
 
 }  // namespace torven::qt

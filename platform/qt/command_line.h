@@ -13,6 +13,9 @@ std::optional<int> HandleCommandLine(int argc, char* argv[]);
 
 // On X, the platform Qt picks when none is set: 1, after one line on stderr naming
 // the display, when it cannot be opened; nothing when it can or on other platforms.
+// A display found reachable stays connected until EndDisplayCheck(), to be called once
+// Qt has connected.
 std::optional<int> CheckDisplay();
+void EndDisplayCheck();
 
 }  // namespace torven::qt

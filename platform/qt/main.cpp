@@ -20,6 +20,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("TORVEN"));
     QApplication::setDesktopFileName(QStringLiteral("torven"));
     QApplication app(argc, argv);
+    torven::qt::EndDisplayCheck();
     // Only the form ends the program: its Unload writes the settings first.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -27,12 +28,12 @@ int main(int argc, char* argv[]) {
     torven::Form1 form(window);
     window.Attach(form);
 
-    const auto unload = [&form] { form.Unload(); };
     const torven::qt::SignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP},
-                                                  [&](int) { unload(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, unload);
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, unload);
+                                                  [&](int) { form.Unload(); });
 
     window.Start();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // A quit from outside (the session's end) ends the loop with 0 before the form's
+    // unload could say that its settings were not saved.
+    return status != 0 ? status : window.ExitStatus();
 }

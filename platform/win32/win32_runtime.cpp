@@ -89,7 +89,7 @@ struct Win32Runtime::State {
 
     void CreateSurface(SIZE size);
     void ReleaseSurface();
-    void UpdateDpi();
+    void UpdateDpi(UINT newDpi);
     void ClientSizeChanged();
     void Paint();
     HFONT ReadoutFont();
@@ -132,16 +132,24 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     if (!s) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_CREATE:
-            s->UpdateDpi();
+            s->UpdateDpi(GetDpiForWindow(hwnd));
             s->ClientSizeChanged();
             return 0;
+        case WM_WINDOWPOSCHANGING: {
+            // The drawing surface's cap, whoever sizes the window (a size command, a
+            // new DPI's suggested rectangle).
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            pos->cx = std::min(pos->cx, kMaxSidePixels);
+            pos->cy = std::min(pos->cy, kMaxSidePixels);
+            break;
+        }
         case WM_WINDOWPOSCHANGED:
             // Handled here rather than in WM_SIZE so that a size change raises Resize
             // exactly once, synchronously, whatever else SetWindowPos did.
             s->ClientSizeChanged();
             return 0;
         case WM_DPICHANGED: {
-            s->UpdateDpi();
+            s->UpdateDpi(LOWORD(wParam));  // the new DPI, as the window will have it
             const RECT* r = reinterpret_cast<const RECT*>(lParam);
             SIZE before = s->client;
             s->Place(r->left, r->top, r->right - r->left, r->bottom - r->top, 0);
@@ -176,8 +184,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
                 DestroyWindow(hwnd);
             return 0;
         case WM_QUERYENDSESSION:
-            // Save now: after the session ends there may be no chance to.
-            if (s->form) s->form->Unload();
+            // Save now, while there is time; but stay, since another program may still
+            // cancel the logout (WM_ENDSESSION with FALSE).
+            if (s->form) s->form->SessionMayEnd();
             return TRUE;
         case WM_ENDSESSION:
             if (wParam && s->form) s->form->Unload();
@@ -238,9 +247,8 @@ auto CentredOnMonitorOf(HWND clock, Dialog dialog) {
 
 }  // namespace
 
-void Win32Runtime::State::UpdateDpi() {
-    dpi = GetDpiForWindow(hwnd);
-    if (dpi == 0) dpi = USER_DEFAULT_SCREEN_DPI;
+void Win32Runtime::State::UpdateDpi(UINT newDpi) {
+    dpi = newDpi != 0 ? newDpi : USER_DEFAULT_SCREEN_DPI;
     scale = TwipsScale::ForDpi(dpi);
     if (font) DeleteObject(font);
     font = nullptr;
@@ -624,12 +632,27 @@ std::string Win32Runtime::GetSetting(std::string_view app, std::string_view sect
     return win32::Narrow(value);
 }
 
-bool Win32Runtime::SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                               std::string_view text) {
-    std::wstring value = Widen(text);
-    auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    return RegSetKeyValueW(HKEY_CURRENT_USER, win32::SettingsKey(app, section).c_str(),
-                           Widen(key).c_str(), REG_SZ, value.c_str(), bytes) == ERROR_SUCCESS;
+bool Win32Runtime::SaveSettings(std::string_view app, std::string_view section,
+                                std::span<const SettingText> values) {
+    // Two clocks that end together write one after the other, so the key holds one
+    // clock's values, not a mixture. A mutex left by a killed clock comes back as
+    // abandoned, which is ours: it never holds a save up.
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, L"TORVEN-settings");
+    const DWORD waited = mutex ? WaitForSingleObject(mutex, 1000) : WAIT_FAILED;
+    HKEY key = nullptr;
+    bool ok = RegCreateKeyExW(HKEY_CURRENT_USER, win32::SettingsKey(app, section).c_str(), 0,
+                              nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS;
+    for (const SettingText& value : values) {
+        const std::wstring text = Widen(value.text);
+        const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        ok = ok &&
+             RegSetValueExW(key, Widen(value.key).c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(text.c_str()), bytes) == ERROR_SUCCESS;
+    }
+    if (key) RegCloseKey(key);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(mutex);
+    if (mutex) CloseHandle(mutex);
+    return ok;
 }
 
 DateTime Win32Runtime::Now() {
@@ -644,9 +667,9 @@ void Win32Runtime::Warn(std::string_view line) {
     std::fflush(stderr);
 }
 
-void Win32Runtime::DestroyForm() {
+void Win32Runtime::DestroyForm(int exitStatus) {
     if (s_->hwnd) DestroyWindow(s_->hwnd);
-    PostQuitMessage(0);
+    PostQuitMessage(exitStatus);
 }
 
 }  // namespace torven

@@ -2,11 +2,12 @@
 // that keeps the drawing, the registry as the settings store.
 //
 // Implemented: window geometry in twips at the window's DPI (Resize raised once per
-// real size change, before the size setter returns), persistent drawing with GDI pens,
-// labels painted over the bitmap, mouse events with capture while the left button is
-// held, the popup menu, ChooseColorW, MessageBoxW, the 100 ms timer, HKCU settings,
-// every close request (Exit, WM_CLOSE, session end) routed through the form's Unload.
-// No <windows.h> here: handles cross this header as integers.
+// real size change, before the size setter returns; at most kMaxSidePixels a side),
+// persistent drawing with GDI pens, labels painted over the bitmap, mouse events with
+// capture while the left button is held, the popup menu, ChooseColorW, MessageBoxW, the
+// 100 ms timer, HKCU settings, every close request (Exit, WM_CLOSE, session end) routed
+// through the form's Unload, the session's question (WM_QUERYENDSESSION) through its
+// SessionMayEnd. No <windows.h> here: handles cross this header as integers.
 #pragma once
 
 #include <memory>
@@ -52,12 +53,12 @@ class Win32Runtime : public FormsRuntime {
 
     std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
                            std::string_view defaultText) override;
-    bool SaveSetting(std::string_view app, std::string_view section, std::string_view key,
-                     std::string_view text) override;
+    bool SaveSettings(std::string_view app, std::string_view section,
+                      std::span<const SettingText> values) override;
 
     DateTime Now() override;
     void Warn(std::string_view line) override;
-    void DestroyForm() override;
+    void DestroyForm(int exitStatus) override;
 
     struct State;  // the window procedure's view of the runtime
 

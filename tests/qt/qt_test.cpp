@@ -1,6 +1,7 @@
 // The Linux host on Qt's offscreen platform: the shared host checks, and what Qt adds
 // (the window's kind and mask, repainting, the mouse, the menu and dialogs, the
 // settings file, signals).
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QColorDialog>
@@ -11,9 +12,12 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTimer>
+
 #include <csignal>
 
 #include "clock_window.h"
@@ -125,6 +129,24 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     EXPECT_LE(std::abs(read.secsTo(QDateTime::currentDateTime())), 1);
 }
 
+// On a screen of another pixel ratio the face is drawn anew, sharp at that ratio (a
+// face scaled up would repeat every other row), and the cap counts device pixels.
+TEST(QtWindow, AScreenOfAnotherPixelRatioGetsTheFaceDrawnAtItsRatio) {
+    QtHost host;
+    RecordingEvents events;
+    events.onResize = [&] { host.Fill(0xFFFFFF), host.Circle({750, 750}, 600, 0, 1, {}); };
+    host.Attach(events), host.SetWidth(1500), host.SetHeight(1500), host.Show();
+    host.move(5100, 8);
+    Settle();
+    const Shot shot = host.Take();
+    bool sharp = false;
+    for (auto row = shot.pixels.begin(); row < shot.pixels.end(); row += 2 * shot.width)
+        sharp |= !std::equal(row, row + shot.width, row + shot.width);
+    EXPECT_EQ(std::tuple(shot.width, events.resizes, sharp), std::tuple(200, 3, true));
+    host.SetWidth(80000);
+    EXPECT_EQ(host.Width(), kMaxSidePixels / 2 * 15.0f);
+}
+
 TEST(QtWindow, MouseEventsArriveInTwipsWithTheFormsCodes) {
     QtHost host;
     RecordingEvents events;
@@ -193,16 +215,28 @@ TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
     EXPECT_EQ(seen, "TORVEN|one\ntwo|1");
 }
 
-TEST(QtSettings, TheStartupGroupOfTheUsersFileAndHandWrittenValues) {
+TEST(QtSettings, TheStartupGroupOfTheUsersFileAndWhatKilledWritersLeft) {
     QtHost host;
-    EXPECT_TRUE(host.SaveSetting("TORVEN", "Startup", "Color1", "16777215"));
-    QFile file(host.dir.path() + "/TORVEN/TORVEN.conf");
+    const QString folder = host.dir.path() + "/TORVEN/";
+    EXPECT_TRUE(host.SaveSettings("TORVEN", "Startup", {{SettingText{"Color1", "16777215"}}}));
+    QFile file(folder + "TORVEN.conf");
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     EXPECT_EQ(file.readAll(), "[Startup]\nColor1=16777215\n");
-    file.write("Top=1, 5\nLeft=@ByteArray(240)\n");
+    file.write("Top=1, 5\nLeft=@ByteArray(240)\n\n[Other]\nx=1\n");
     file.close();
     EXPECT_EQ(host.GetSetting("TORVEN", "Startup", "Top", "120"), "1, 5");
     EXPECT_EQ(host.GetSetting("TORVEN", "Startup", "Left", "120"), "240");
+    // QSettings' lock and a temporary file of a writer that is gone go; one whose writer
+    // still runs stays.
+    const QString running = QString("TORVEN.conf.%1.tmp").arg(getppid());
+    for (const QString& name : {QString("TORVEN.conf.lock"), running,
+                                QString("TORVEN.conf.4194305.tmp")})  // beyond any pid
+        QFile(folder + name).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(host.SaveSettings("TORVEN", "Startup", {{SettingText{"Top", "120"}}}));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"TORVEN.conf", running}));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              "[Startup]\nColor1=16777215\nLeft=@ByteArray(240)\nTop=120\n\n[Other]\nx=1\n");
 }
 
 TEST(QtCommandLine, HelpVersionAnUnknownArgumentAndAnUnreachableDisplay) {
@@ -230,7 +264,9 @@ TEST(QtCommandLine, HelpVersionAnUnknownArgumentAndAnUnreachableDisplay) {
     EXPECT_EQ(run({}, nullptr), "-1 ");  // another platform: not its business
 }
 
-TEST(QtSignals, EachEndingSignalAndACloseRequestUnload) {
+// A logout asks first (and may be cancelled): the settings are saved and the clock
+// stays; the session's end quits the application, which unloads.
+TEST(QtSignals, EachEndingSignalACloseRequestAndTheSessionsEndUnload) {
     RecordingEvents events;
     const qt::SignalWatcher watcher({SIGTERM, SIGINT, SIGHUP}, [&](int) { events.Unload(); });
     for (int number : {SIGTERM, SIGINT, SIGHUP})
@@ -239,7 +275,10 @@ TEST(QtSignals, EachEndingSignalAndACloseRequestUnload) {
     QtHost host;
     host.Attach(events);
     host.close();
-    EXPECT_EQ(events.unloads, 4);
+    Q_EMIT qApp->commitDataRequest(*qApp->findChild<QSessionManager*>());
+    EXPECT_EQ(std::pair(events.unloads, events.sessionSaves), std::pair(4, 1));
+    QMetaObject::invokeMethod(qApp, "aboutToQuit");
+    EXPECT_EQ(events.unloads, 5);
 }
 
 }  // namespace
@@ -251,7 +290,13 @@ std::unique_ptr<Host> MakeHost() {
 }  // namespace torven::testing
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Two screens side by side: one that holds the largest window, and one of pixel ratio 2.
+    QTemporaryFile screens;
+    screens.open();
+    screens.write(R"({"screens": [{"name": "1", "x": 0, "y": 0, "width": 5000, "height": 5000},
+                     {"name": "2", "x": 5000, "y": 0, "width": 1920, "height": 1080, "dpr": 2}]})");
+    screens.flush();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toUtf8());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -38,7 +38,7 @@ class Win32Host : public Host, public Win32Runtime {
     DateTime Now() override { return now; }
     FormsRuntime& Runtime() override { return *this; }
     void Attach(FormEvents& events) override { Win32Runtime::Attach(events); }
-    void Show() override { ShowWindow(hwnd(), SW_SHOWNOACTIVATE); }
+    void Show() override { ShowWindow(hwnd(), SW_SHOWNOACTIVATE), UpdateWindow(hwnd()); }
     Shot Take() override {
         DispatchPending();
         UpdateWindow(hwnd());
@@ -108,11 +108,26 @@ TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
     GetWindowRect(host.hwnd(), &r);
     EXPECT_TRUE(EqualRect(&r, &inches));
     host.Show();
-    host.Fill(0xFFFFFF);
-    host.Line({0, 720}, {1440, 720}, 0x0000FF, 9);  // 9 pixels at 96 DPI
-    const Shot shot = host.Take();
-    EXPECT_EQ(shot.Count(0x0000FF, dpi / 2, 0, dpi / 2 + 1, shot.height),
-              std::lround(9 * dpi / 96.0));
+    const auto pen = [&](int x) {  // the pixels down column x of a line 9 pixels at 96 DPI
+        host.Fill(0xFFFFFF);
+        host.Line({0, 720}, {1440, 720}, 0x0000FF, 9);
+        const Shot shot = host.Take();
+        return shot.Count(0x0000FF, x, 0, x + 1, shot.height);
+    };
+    EXPECT_EQ(pen(dpi / 2), std::lround(9 * dpi / 96.0));
+
+    // On a monitor of twice the DPI: the rectangle suggested, twips and pens at that DPI,
+    // and the face redrawn, as it is back at the first DPI with as many pixels.
+    RecordingEvents events;
+    host.Attach(events);
+    RECT suggested{10, 20, 10 + 2 * dpi, 20 + 4 * dpi};
+    const auto lParam = reinterpret_cast<LPARAM>(&suggested);
+    SendMessageW(host.hwnd(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), lParam);
+    EXPECT_EQ(std::tuple(host.Left(), host.Width(), host.Height(), events.resizes),
+              std::tuple(7200.0f / dpi, 1440.0f, 2880.0f, 1));
+    EXPECT_EQ(pen(dpi), std::lround(18 * dpi / 96.0));
+    SendMessageW(host.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), lParam);
+    EXPECT_EQ(std::pair(host.Width(), events.resizes), std::pair(2880.0f, 2));
 }
 
 TEST(Win32Window, MouseCloseAndSessionMessagesBecomeTheFormsEvents) {
@@ -133,10 +148,27 @@ TEST(Win32Window, MouseCloseAndSessionMessagesBecomeTheFormsEvents) {
                                             {'D', 4, 0, 15, 30}}));
     SendMessageW(h, WM_CLOSE, 0, 0);
     EXPECT_TRUE(SendMessageW(h, WM_QUERYENDSESSION, 0, 0));
-    SendMessageW(h, WM_ENDSESSION, FALSE, 0);  // the session goes on
-    EXPECT_EQ(events.unloads, 2);
+    SendMessageW(h, WM_ENDSESSION, FALSE, 0);  // the logout was cancelled: the clock stays
+    EXPECT_EQ(std::pair(events.unloads, events.sessionSaves), std::pair(1, 1));
     SendMessageW(h, WM_ENDSESSION, TRUE, 0);
-    EXPECT_EQ(events.unloads, 3);
+    EXPECT_EQ(events.unloads, 2);
+
+    // The clock writes its settings when the session asks, and again, as texts, at its
+    // own close, which ends the loop.
+    Win32Clock c;
+    c.form.Load();
+    SendMessageW(c.hwnd(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(c.hwnd(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_TRUE(IsWindow(c.hwnd()) && c.form.Loaded());
+    EXPECT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TORVEN"), ERROR_SUCCESS);
+    PostMessageW(c.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(c.Run(), 0);
+    EXPECT_FALSE(IsWindow(c.hwnd()));
+    wchar_t text[16]{};
+    DWORD bytes = sizeof text;
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\TORVEN\\Startup", L"Size", RRF_RT_REG_SZ, nullptr,
+                 text, &bytes);
+    EXPECT_STREQ(text, L"1605");
 }
 
 TEST(Win32Settings, ValuesOfAnotherTypeReadAsTheirDefault) {
