@@ -79,21 +79,6 @@ TEST(Host, DrawsInTheColourGivenAndOverdrawingInTheBackgroundErasesExactly) {
     }
 }
 
-TEST(Host, CirclesAndBoxesAreOutlinesAndArcsRunCounterClockwiseFromThree) {
-    Canvas c;
-    c.rt.Circle({750, 750}, 600, kRed, 1, ArcSpan{0.2f, 1.4f});  // centre 50,50; radius 40
-    Shot shot = c.host->Take();
-    EXPECT_GT(shot.Count(kRed, 52, 0, 100, 48), 20);  // the upper right only
-    EXPECT_EQ(shot.Count(kRed), shot.Count(kRed, 52, 0, 100, 48));
-    c.rt.Fill(kWhite);
-    c.rt.Circle({750, 750}, 600, kRed, 1, std::nullopt);
-    c.rt.Box({300, 300}, {1200, 1200}, kRed, 1);
-    shot = c.host->Take();
-    EXPECT_EQ(std::vector({shot.At(50, 50), shot.At(90, 50), shot.At(20, 20), shot.At(80, 80),
-                           shot.At(50, 21)}),
-              std::vector({kWhite, kRed, kRed, kRed, kWhite}));
-}
-
 TEST(Host, LabelsPaintInsideTheirRectanglesAndLeaveNothingWhenMovedOrHidden) {
     Canvas c;
     Label& label = c.events.labels[1];
