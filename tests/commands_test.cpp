@@ -17,30 +17,20 @@ TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
     const std::string look = " white/blue/black text black anadigi mnuTopmost";
     const std::map<std::string, std::string> at500 = {{"Left", "500"}, {"Top", "700"}};
     const auto size = [&](const char* s) { return "500,700 " + std::string(s) + look; };
+    const auto face = [](const char* s) { return "120,120 1600x1600 " + std::string(s); };
+    const std::string plain = face(look.c_str() + 1);
+    const std::map<std::string, std::string> changed = {
+        {"Left", "500"},      {"Top", "500"},     {"Size", "3200"}, {"Henka", "True"},
+        {"Anadigi", "False"}, {"Temae", "False"}, {"Color3", "255"}};
     for (const Case& k : {
              // Colours: the picked one, and a redraw even when it is the same.
-             Case{9,
-                  {},
-                  kNavy,
-                  "120,120 1600x1600 navy/blue/black text black anadigi mnuTopmost",
-                  {},
-                  1},
-             Case{9, {}, kWhite, "120,120 1600x1600" + look, {}, 1},
-             Case{10,
-                  {},
-                  kMaroon,
-                  "120,120 1600x1600 white/maroon/black text black anadigi mnuTopmost",
-                  {},
-                  1},
-             Case{11,
-                  {},
-                  kRed,
-                  "120,120 1600x1600 white/blue/red text red anadigi mnuTopmost",
-                  {},
-                  1},
-             Case{9, {}, std::nullopt, "120,120 1600x1600" + look, {}, 0},  // Cancel
-             Case{10, {}, std::nullopt, "120,120 1600x1600" + look, {}, 0},
-             Case{11, {}, std::nullopt, "120,120 1600x1600" + look, {}, 0},
+             Case{9, {}, kNavy, face("navy/blue/black text black anadigi mnuTopmost"), {}, 1},
+             Case{9, {}, kWhite, plain, {}, 1},
+             Case{10, {}, kMaroon, face("white/maroon/black text black anadigi mnuTopmost"), {}, 1},
+             Case{11, {}, kRed, face("white/blue/red text red anadigi mnuTopmost"), {}, 1},
+             Case{9, {}, std::nullopt, plain, {}, 0},  // Cancel
+             Case{10, {}, std::nullopt, plain, {}, 0},
+             Case{11, {}, std::nullopt, plain, {}, 0},
              // Sizes: the height follows the width, the corner stays; one redraw a change.
              Case{4, at500, {}, size("3200x3200"), {"H 3200", "W 3200"}, 2},
              Case{5, at500, {}, size("1920x1920"), {"H 1920", "W 1920"}, 2},
@@ -55,34 +45,18 @@ TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
              Case{5, at500, {}, size("40001x40001"), {}, 0, 40001, 40001},
              Case{5, at500, {}, size("1920x1920"), {"H 1920", "W 1920"}, 2, 1600, 2000},
              // Reset: every default, the check marks too; the band changes at the next start.
-             Case{13,
-                  {{"Left", "500"},
-                   {"Top", "500"},
-                   {"Size", "3200"},
-                   {"Henka", "True"},
-                   {"Anadigi", "False"},
-                   {"Temae", "False"},
-                   {"Color3", "255"}},
-                  {},
-                  "120,120 1600x1600" + look,
-                  {"W 1600", "H 1600", "T 120", "L 120"},
-                  3},
+             Case{13, changed, {}, plain, {"W 1600", "H 1600", "T 120", "L 120"}, 3},
              // The switches.
-             Case{0, {}, {}, "120,120 1600x1600 white/blue/black text black anadigi", {}, 0},
-             Case{1, {}, {}, "120,120 1600x1600 white/blue/black text black mnuTopmost", {}, 0},
+             Case{0, {}, {}, face("white/blue/black text black anadigi"), {}, 0},
+             Case{1, {}, {}, face("white/blue/black text black mnuTopmost"), {}, 0},
              Case{1,
                   {{"Size", "1000"}, {"Anadigi", "False"}},
                   {},
                   "120,120 1000x1000" + look,
                   {},
                   0},
-             Case{2,
-                  {},
-                  {},
-                  "120,120 1600x1600 cyan/navy/maroon text maroon anadigi mnuTopmost henka",
-                  {},
-                  1},
-             Case{2, {{"Henka", "True"}}, {}, "120,120 1600x1600" + look, {}, 0},
+             Case{2, {}, {}, face("cyan/navy/maroon text maroon anadigi mnuTopmost henka"), {}, 1},
+             Case{2, {{"Henka", "True"}}, {}, plain, {}, 0},
          }) {
         Clock c(k.stored, {2026, 12, 6, 20, 10, 30});
         if (k.width) c.rt.SetWidth(k.width), c.rt.SetHeight(k.height);
