@@ -27,7 +27,7 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
         std::string state, warning = "";
         TwipsRect desktop = {0, 0, 28800, 16200};  // 1920 x 1080 pixels
     };
-    const TwipsRect twoScreens{-28800, -2000, 28800, 16200};
+    const TwipsRect two{-28800, -2000, 28800, 16200};  // a second screen on the left
     for (const Case& k : {
              Case{{}, "120,120 1600x1600" + kLook},
              Case{kNine, "2345,-120 1333.3334x1333.3334 navy/maroon/cyan text cyan henka"},
@@ -38,14 +38,10 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
              Case{{{"Top", "20000"}}, "120,14600 1600x1600" + kLook},
              Case{{{"Top", "16200"}}, "120,16200 1600x1600" + kLook},
              Case{{{"Left", "-500"}, {"Top", "-500"}}, "-500,-500 1600x1600" + kLook},
-             Case{{{"Left", "-40000"}, {"Top", "-3600"}},
-                  "-28800,-2000 1600x1600" + kLook,
-                  "",
-                  twoScreens},
-             Case{{{"Left", "-20000"}, {"Top", "-2500"}},
-                  "-20000,-2500 1600x1600" + kLook,
-                  "",
-                  twoScreens},
+             Case{
+                 {{"Left", "-40000"}, {"Top", "-3600"}}, "-28800,-2000 1600x1600" + kLook, "", two},
+             Case{
+                 {{"Left", "-20000"}, {"Top", "-2500"}}, "-20000,-2500 1600x1600" + kLook, "", two},
              // A size is brought into reach; other values that do not fit are reported.
              Case{{{"Size", "0"}}, "120,120 400x400" + kLook},
              Case{{{"Size", "-7"}}, "120,120 400x400" + kLook},
