@@ -5,6 +5,8 @@
 #include "ring.h"
 
 #include <QtGui/qguiapplication_platform.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,7 +22,9 @@
 #include <QSettings>
 #include <QWindow>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
@@ -32,6 +36,9 @@ namespace {
 // A backing image of this many pixels a side is already 256 MiB; the window is made
 // no larger than that.
 constexpr int kMaxSide = 8192;
+
+// The tick comes this long after the second begins (nanoseconds).
+constexpr long kTickDelay = 2'000'000;
 
 // A desktop gadget: no taskbar button, not in the pager. Asked of the window manager
 // once the window is mapped (Qt rewrites the state of an unmapped window).
@@ -170,12 +177,24 @@ ClockWindow::ClockWindow()
     // can act on it before it is first shown.
     winId();
 
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        if (events_) events_->Timer();
+    // The tick timer runs on the wall clock and is cancelled when the clock is set;
+    // the machine's resume counts as a set.
+    timerFd_ = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (timerFd_ < 0) Warn("TORVEN: no timer, the clock stands still");
+    tickNotifier_.setSocket(timerFd_);
+    connect(&tickNotifier_, &QSocketNotifier::activated, this, [this] {
+        std::uint64_t expirations = 0;
+        // ECANCELED when the clock was set: the tick shows the new time at once, and
+        // arming the timer again clears the cancellation.
+        if (read(timerFd_, &expirations, sizeof expirations) < 0 && errno == EAGAIN) return;
+        Tick();
     });
 }
 
-ClockWindow::~ClockWindow() = default;
+ClockWindow::~ClockWindow() {
+    tickNotifier_.setEnabled(false);
+    if (timerFd_ >= 0) ::close(timerFd_);
+}
 
 void ClockWindow::Attach(FormEvents& events) {
     events_ = &events;
@@ -184,13 +203,30 @@ void ClockWindow::Attach(FormEvents& events) {
         labels.emplace_back(scale_.ToPixels(ReadoutWidth(label.Width)),
                             scale_.ToPixels(label.Height));
     setFont(ReadoutFont(labels));
-    timer_.setInterval(events.TimerInterval());
 }
 
 void ClockWindow::Start() {
     if (!events_) return;
     events_->Load();
-    if (events_) timer_.start();
+    if (!events_ || timerFd_ < 0) return;
+    tickNotifier_.setEnabled(true);
+    ArmTimer();
+}
+
+void ClockWindow::Tick() {
+    if (!events_) return;
+    events_->Timer();
+    if (events_) ArmTimer();
+}
+
+// The form draws only when the second it reads is new: one tick just after each second
+// begins is every tick that can change the face.
+void ClockWindow::ArmTimer() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    itimerspec next{};
+    next.it_value = {now.tv_sec + 1, kTickDelay};
+    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &next, nullptr);
 }
 
 void ClockWindow::SetAlwaysInFront(bool above) {
@@ -446,12 +482,17 @@ bool ClockWindow::SaveSetting(std::string_view app, std::string_view section, st
 }
 
 DateTime ClockWindow::Now() {
-    // Most ticks fall in the second already known; only a new one is converted.
-    const std::time_t now = std::time(nullptr);
-    if (now != nowSeconds_) {
+    // The clock the tick timer runs on: time() lags it by up to a kernel tick, and
+    // would still read the old second when the timer fires.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec != nowSeconds_) {
+        // Only a new second is converted. localtime_r never looks at the system's time
+        // zone again; tzset re-reads /etc/localtime when it changed (with TZ unset).
+        tzset();
         std::tm local{};
-        localtime_r(&now, &local);
-        nowSeconds_ = now;
+        localtime_r(&now.tv_sec, &local);
+        nowSeconds_ = now.tv_sec;
         nowLocal_ = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                      local.tm_hour,        local.tm_min,     local.tm_sec};
     }
@@ -465,7 +506,7 @@ void ClockWindow::Warn(std::string_view line) {
 }
 
 void ClockWindow::DestroyForm() {
-    timer_.stop();
+    tickNotifier_.setEnabled(false);
     events_ = nullptr;
     hide();
     // Queued, so that it also ends a loop that has not started yet, and every nested

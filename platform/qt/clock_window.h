@@ -7,14 +7,16 @@
 // on the pixels the Windows build's GDI sets (see gdi_pixels.h), repainting only
 // what a drawing event changed; the readout labels painted over it inside their own
 // rectangles, in a font chosen to fit them; GDI's elliptic mask; the always-in-front
-// band; mouse events in twips; popup menu, colour dialog, message box; QSettings.
+// band; mouse events in twips; popup menu, colour dialog, message box; QSettings; one
+// tick at the start of each second of the system clock (a realtime timerfd), and one
+// at once when the clock is set or the machine resumes.
 #pragma once
 
 #include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <QRegion>
-#include <QTimer>
+#include <QSocketNotifier>
 #include <QWidget>
 #include <array>
 #include <ctime>
@@ -51,6 +53,10 @@ class ClockWindow : public QWidget, public FormsRuntime {
     // The form whose events this window raises, then its Load and the timer.
     void Attach(FormEvents& events);
     void Start();
+    // Raises the form's tick and arms the timer for the start of the next second. The
+    // timer calls it, and so does a clock set.
+    void Tick();
+    int TickTimer() const { return timerFd_; }  // the timerfd
 
     // The window services of Module1, in device-independent pixels.
     QRect OuterRect() const { return frameGeometry(); }
@@ -112,6 +118,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void MarkChanged(QRect deviceRect);
     void ScheduleFinish();
     void FinishDrawing();
+    void ArmTimer();
     QRect LabelPixels(const Label& label) const;
     // Pointer position in twips relative to the window's current top-left corner.
     QPointF ClientTwips(const QMouseEvent& event) const;
@@ -128,7 +135,8 @@ class ClockWindow : public QWidget, public FormsRuntime {
     DateTime nowLocal_;
     QSize size_;  // the size the form was last told about
     std::array<ShownLabel, 2> shown_;
-    QTimer timer_;
+    int timerFd_ = -1;
+    QSocketNotifier tickNotifier_{QSocketNotifier::Read};
 };
 
 }  // namespace torven::qt

@@ -142,7 +142,6 @@ TEST(QtWindow, MouseEventsArriveInTwipsWithTheFormsCodes) {
                                             {'M', 3, 5, 180, 300},
                                             {'U', 1, 0, 180, 315},
                                             {'D', 4, 0, 15, 30}}));
-
 }
 
 TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
@@ -158,9 +157,10 @@ TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
     }
     WhenOpened([](QWidget* open) { PressKey(open, Qt::Key_B, "b"); });
     EXPECT_EQ(c.PopupMenu(c.form.Menu()), 4);
-    c.now.second = 40;  // the clock ticks on while the menu is open
-    WhenOpened(
-        [](QWidget* open) { QTimer::singleShot(250, [open] { PressKey(open, Qt::Key_Escape); }); });
+    c.now.second = 40;  // the clock ticks on while the menu is open (once a second)
+    WhenOpened([](QWidget* open) {
+        QTimer::singleShot(1100, [open] { PressKey(open, Qt::Key_Escape); });
+    });
     EXPECT_EQ(c.PopupMenu(c.form.Menu()), -1);
     EXPECT_EQ(c.form.Variables().prevSecondPos, 40);
 
