@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <utility>
 #include <vector>
 
 namespace torven::qt {
@@ -39,6 +40,10 @@ constexpr int kMaxSide = 8192;
 
 // The tick comes this long after the second begins (nanoseconds).
 constexpr long kTickDelay = 2'000'000;
+
+// What changed in the image is repainted as one rectangle per band of this many rows:
+// a long slanted hand repaints a strip along itself, not its whole bounding box.
+constexpr int kBandRows = 16;
 
 // A desktop gadget: no taskbar button, not in the pager. Asked of the window manager
 // once the window is mapped (Qt rewrites the state of an unmapped window).
@@ -215,7 +220,10 @@ void ClockWindow::Start() {
 
 void ClockWindow::Tick() {
     if (!events_) return;
+    ticking_ = true;
     events_->Timer();
+    ticking_ = false;
+    repaint(std::exchange(dirty_, QRegion()));
     if (events_) ArmTimer();
 }
 
@@ -279,7 +287,6 @@ void ClockWindow::ResizeTo(QSize size) {
     size_ = size;
     if (this->size() != size) resize(size);
 
-    FinishDrawing();
     ratio_ = devicePixelRatioF();
     QImage next(size * ratio_, QImage::Format_RGB32);
     if (next.isNull()) {
@@ -316,45 +323,44 @@ int ClockWindow::DevicePen(int penWidth) const {
 
 void ClockWindow::Draw(Color color, const std::function<void(const SpanSink&)>& shape) {
     if (image_.isNull()) return;
-    if (!painter_.isActive()) {
-        painter_.begin(&image_);
-        ScheduleFinish();
-    }
-    const QColor colour = ToQColor(color);
-    QRect changed;
+    const QRgb ink = ToQColor(color).rgb();
+    uchar* const bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    const int width = image_.width(), height = image_.height();
+    QRect band;  // the pixels changed in the current band of rows
+    const auto changed = [&] {
+        Changed(QRectF(band.topLeft().toPointF() / ratio_, band.size().toSizeF() / ratio_)
+                    .toAlignedRect());
+        band = QRect();
+    };
     shape([&](int y, int x0, int x1) {
-        const QRect run(x0, y, x1 - x0, 1);
-        painter_.fillRect(run, colour);
-        changed |= run;
+        if (y < 0 || y >= height) return;
+        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        int first = -1, last = -1;
+        for (int x = std::max(x0, 0); x < std::min(x1, width); ++x) {
+            if (row[x] == ink) continue;  // the hour marks, drawn again each second
+            row[x] = ink;
+            if (first < 0) first = x;
+            last = x;
+        }
+        if (first < 0) return;
+        if (!band.isEmpty() && band.top() / kBandRows != y / kBandRows) changed();
+        band |= QRect(first, y, last - first + 1, 1);
     });
-    MarkChanged(changed & image_.rect());
+    if (!band.isEmpty()) changed();
 }
 
-void ClockWindow::MarkChanged(QRect deviceRect) {
-    if (deviceRect.isEmpty()) return;
-    dirty_ += QRectF(deviceRect.topLeft().toPointF() / ratio_, deviceRect.size().toSizeF() / ratio_)
-                  .toAlignedRect();
-    ScheduleFinish();
-}
-
-void ClockWindow::ScheduleFinish() {
-    if (finishPending_) return;
-    finishPending_ = true;
-    // After the event that draws (a tick, a command) has done all of its drawing.
-    QMetaObject::invokeMethod(this, &ClockWindow::FinishDrawing, Qt::QueuedConnection);
-}
-
-void ClockWindow::FinishDrawing() {
-    finishPending_ = false;
-    if (painter_.isActive()) painter_.end();
-    if (!dirty_.isEmpty()) update(dirty_);
-    dirty_ = QRegion();
+void ClockWindow::Changed(QRect logical) {
+    if (logical.isEmpty()) return;
+    if (ticking_)
+        dirty_ += logical;
+    else
+        update(logical);
 }
 
 void ClockWindow::Fill(Color color) {
-    FinishDrawing();
     image_.fill(ToQColor(color));
-    update();
+    Changed(rect());
 }
 
 void ClockWindow::Line(Point from, Point to, Color color, int penWidth) {
@@ -421,19 +427,34 @@ QRect ClockWindow::LabelPixels(const Label& label) const {
             scale_.ToPixels(label.Height)};
 }
 
+QRect ClockWindow::ChangedText(QRect label, const QString& before, const QString& after) const {
+    const auto [was, is] = std::mismatch(before.begin(), before.end(), after.begin(), after.end());
+    if (was == before.end() && is == after.end()) return {};
+    // From the character before the first that changed (kerning may have moved it) to
+    // the label's right edge; the characters' own advances, without shaping the text.
+    const QFontMetrics metrics(font());
+    int left = 0;
+    for (auto c = after.begin(); c + 1 < is; ++c)
+        left += metrics.horizontalAdvance(*c);
+    return label.adjusted(left, 0, 0, 0);
+}
+
 void ClockWindow::LabelChanged(int index) {
     if (!events_) return;
     const auto labels = events_->Labels();
     if (index < 0 || index >= static_cast<int>(std::min(labels.size(), shown_.size()))) return;
     const Label& label = labels[index];
+    ShownLabel next{LabelPixels(label), QString::fromUtf8(label.Caption), ToQColor(label.ForeColor),
+                    false};
+    next.visible = label.Visible && !next.text.isEmpty();
     ShownLabel& shown = shown_[index];
-    if (shown.visible) dirty_ += shown.rect;
-    shown.rect = LabelPixels(label);
-    shown.text = QString::fromUtf8(label.Caption);
-    shown.colour = ToQColor(label.ForeColor);
-    shown.visible = label.Visible && !shown.text.isEmpty();
-    if (shown.visible) dirty_ += shown.rect;
-    ScheduleFinish();
+    if (shown.visible && next.visible && next.rect == shown.rect && next.colour == shown.colour) {
+        Changed(ChangedText(shown.rect, shown.text, next.text));
+    } else {
+        if (shown.visible) Changed(shown.rect);
+        if (next.visible) Changed(next.rect);
+    }
+    shown = std::move(next);
 }
 
 int ClockWindow::PopupMenu(std::span<const MenuItem> items) {
@@ -515,14 +536,14 @@ void ClockWindow::DestroyForm() {
 }
 
 void ClockWindow::paintEvent(QPaintEvent* event) {
-    FinishDrawing();
     QPainter painter(this);
-    const QRect area = event->rect();
-    painter.drawImage(QRectF(area), image_,
-                      QRectF(area.topLeft().toPointF() * ratio_, area.size().toSizeF() * ratio_));
+    for (const QRect& area : event->region())
+        painter.drawImage(
+            QRectF(area), image_,
+            QRectF(area.topLeft().toPointF() * ratio_, area.size().toSizeF() * ratio_));
     painter.setFont(font());
     for (const ShownLabel& label : shown_) {
-        if (!label.visible || !label.rect.intersects(area)) continue;
+        if (!label.visible || !event->region().intersects(label.rect)) continue;
         painter.setClipRect(label.rect);
         painter.setPen(label.colour);
         painter.drawText(label.rect.topLeft() + QPointF(0, QFontMetricsF(font()).ascent()),
