@@ -124,7 +124,7 @@ TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
               std::lround(9 * dpi / 96.0));
 }
 
-TEST(Win32Window, MouseCloseAndSessionMessagesBecomeTheFormsEvents) {
+TEST(Win32Window, MouseCloseSessionAndClockMessagesBecomeTheFormsEvents) {
     Win32Host host;
     RecordingEvents events;
     host.Attach(events);
@@ -146,6 +146,11 @@ TEST(Win32Window, MouseCloseAndSessionMessagesBecomeTheFormsEvents) {
     EXPECT_EQ(events.unloads, 2);
     SendMessageW(h, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(events.unloads, 3);
+    // A clock set and a resume tick at once, not waiting for the second; going to sleep not.
+    SendMessageW(h, WM_TIMECHANGE, 0, 0);
+    for (WPARAM power : {PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND, PBT_APMSUSPEND})
+        SendMessageW(h, WM_POWERBROADCAST, power, 0);
+    EXPECT_EQ(events.ticks, 3);
 
     // The clock's own close writes its settings as texts and ends the loop.
     Win32Clock c;
@@ -213,7 +218,7 @@ TEST(Win32Menu, TheFormsEntriesThePickAndTheDialogsAndTheForegroundIsHandedBack)
 
     c.form.Load();
     WindowInFront other;
-    SetTimer(nullptr, 0, 300, PickSecondEntry);
+    SetTimer(nullptr, 0, 1100, PickSecondEntry);  // a tick falls inside
     c.now.second = 40;
     EXPECT_EQ(c.PopupMenu(c.form.Menu()), 1);
     EXPECT_EQ(c.form.Variables().prevSecondPos, 40);  // ticked while the menu was open
