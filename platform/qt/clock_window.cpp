@@ -432,11 +432,11 @@ QRect ClockWindow::ChangedText(QRect label, const QString& before, const QString
     if (was == before.end() && is == after.end()) return {};
     // From the character before the first that changed (kerning may have moved it) to
     // the label's right edge; the characters' own advances, without shaping the text.
-    const QFontMetrics metrics(font());
-    int left = 0;
+    const QFontMetricsF metrics(font());
+    qreal left = 0;
     for (auto c = after.begin(); c + 1 < is; ++c)
         left += metrics.horizontalAdvance(*c);
-    return label.adjusted(left, 0, 0, 0);
+    return label.adjusted(static_cast<int>(left), 0, 0, 0);
 }
 
 void ClockWindow::LabelChanged(int index) {
