@@ -173,7 +173,10 @@ class FormEvents {
     virtual void MouseDown(int button, int shift, float x, float y) = 0;
     virtual void MouseMove(int buttons, int shift, float x, float y) = 0;
     virtual void MouseUp(int button, int shift, float x, float y) = 0;
-    // The timer event; TimerInterval() is its period in milliseconds.
+    // The timer event; TimerInterval() is its period in milliseconds. A host may leave
+    // out ticks that cannot change anything (the form draws only when the second that
+    // FormsRuntime::Now() reads is new), but it ticks just after every second of that
+    // clock begins, and at once when the clock is set or the machine resumes.
     virtual void Timer() = 0;
     virtual int TimerInterval() const = 0;
     // The readout labels in painting order (later ones paint over earlier ones).

@@ -4,18 +4,25 @@
 Under one private Xvfb with openbox, each clock runs several times in turn; each run
 measures, after a short settling time:
   - client CPU seconds per minute (all threads), and the X server's in the same span;
-  - context switches per second of the client (all threads);
+  - context switches per second of the client (all threads): its wake-ups;
   - resident memory at the end;
   - time from starting the program to its window being mapped.
-The figures are medians over the runs. Then the clock runs under callgrind to count
-instructions per quiet tick and per redraw, which, unlike times, do not depend on how
-busy the machine is.
+The figures are medians over the runs; torven's client + X server CPU is also set
+against xclock's of the same run, and the median of those ratios reported. Then:
+  - how late each new second reaches the X server: the moments the X server reports
+    new pixels in the clock's window (the Damage extension), in ms after the second;
+  - instructions (callgrind) per second of running, of the clock and of an X server
+    that runs under callgrind too, and per tick and per redraw of the clock; unlike
+    times, they do not depend on how busy the machine is.
 
-  bench/bench.py <torven binary> [--runs N] [--seconds S] [--no-callgrind]
+  bench/bench.py <torven binary> [--runs N] [--seconds S] [--clients torven,xclock]
+                 [--size TWIPS] [--screen WxH] [--env NAME=VALUE] [--no-callgrind]
 
 Prints a Markdown report (bench/RESULTS.md keeps the last one).
 """
 import argparse
+import ctypes
+import ctypes.util
 import os
 import re
 import select
@@ -40,6 +47,7 @@ LABELS = {
     "floor_poll": "floor: poll() every 100 ms, no window",
     "floor_qt": "floor: Qt window, empty 100 ms QTimer",
 }
+WINDOW_NAMES = {"torven": "TORVEN", "xclock": "xclock", "oclock": "oclock"}
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
@@ -89,12 +97,13 @@ def memory_mib(pid):
 class Desktop:
     """A private X server with a window manager, and a watch on windows being mapped."""
 
-    def __init__(self):
+    def __init__(self, screen="1024x768", server_prefix=()):
         self.work = tempfile.mkdtemp(prefix="torven-bench-")
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten",
-             "tcp"], pass_fds=[write_fd], stderr=subprocess.DEVNULL)
+            [*server_prefix, "Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+             screen + "x24", "-nolisten", "tcp"], pass_fds=[write_fd],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=self.work)
         os.close(write_fd)
         with os.fdopen(read_fd) as f:
             self.display = ":" + f.readline().strip()
@@ -106,7 +115,7 @@ class Desktop:
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self._wait(lambda: b"window id" in subprocess.run(
             ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
-            capture_output=True).stdout)
+            capture_output=True).stdout, timeout=60)
         # MapNotify on the root window's children: the window manager's frame of a
         # newly mapped client window.
         self.xev = subprocess.Popen(["xev", "-root", "-event", "substructure"], env=self.env,
@@ -128,12 +137,12 @@ class Desktop:
             if not os.read(self.xev.stdout.fileno(), 65536):
                 break
 
-    def start(self, command, maps=True):
+    def start(self, command, maps=True, env=None):
         """Starts a client; returns it and the seconds until its window was mapped."""
         self._drain()
         started = time.monotonic()
-        client = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
+        client = subprocess.Popen(command, env=dict(self.env, **(env or {})),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if not maps:
             return client, float("nan")
         buffer = b""
@@ -143,6 +152,15 @@ class Desktop:
             buffer += os.read(self.xev.stdout.fileno(), 65536)
         return client, time.monotonic() - started
 
+    def set_size(self, twips):
+        """Starts torven at this size (twips) in the top left corner."""
+        if not twips:
+            return
+        folder = os.path.join(self.env["XDG_CONFIG_HOME"], "TORVEN")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "TORVEN.conf"), "w") as f:
+            f.write(f"[Startup]\nSize={twips}\nLeft=0\nTop=0\n")
+
     def close(self):
         for process in (self.xev, self.wm, self.xvfb):
             process.terminate()
@@ -150,8 +168,8 @@ class Desktop:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
-def measure(desktop, command, seconds, settle=2.0):
-    client, mapped = desktop.start(command, maps=command != CLIENTS["floor_poll"])
+def measure(desktop, command, seconds, settle=2.0, env=None):
+    client, mapped = desktop.start(command, maps=command != CLIENTS["floor_poll"], env=env)
     time.sleep(settle)
     cpu0, x0, cs0 = cpu_ns(client.pid), cpu_ns(desktop.xvfb.pid), context_switches(client.pid)
     t0 = time.monotonic()
@@ -171,6 +189,68 @@ def measure(desktop, command, seconds, settle=2.0):
         "private": private,
         "mapped": mapped * 1000,
     }
+
+
+# --- how late the new second reaches the X server --------------------------------
+
+class DamageWatch:
+    """The moments (CLOCK_REALTIME) at which the X server reports new pixels in a
+    window: a second client on the display, asking for a Damage event per change."""
+
+    def __init__(self, display, window):
+        self.x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+        damage = ctypes.CDLL(ctypes.util.find_library("Xdamage"))
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        for name in ("XConnectionNumber", "XPending", "XFlush", "XCloseDisplay"):
+            getattr(self.x11, name).argtypes = [ctypes.c_void_p]
+        self.x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        damage.XDamageQueryExtension.argtypes = [ctypes.c_void_p] + 2 * [
+            ctypes.POINTER(ctypes.c_int)]
+        damage.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
+        damage.XDamageCreate.restype = ctypes.c_ulong
+        self.dpy = self.x11.XOpenDisplay(display.encode())
+        event_base, error_base = ctypes.c_int(), ctypes.c_int()
+        if not damage.XDamageQueryExtension(self.dpy, ctypes.byref(event_base),
+                                            ctypes.byref(error_base)):
+            raise RuntimeError("the X server has no Damage extension")
+        self.notify = event_base.value  # XDamageNotify is the extension's first event
+        damage.XDamageCreate(self.dpy, window, 0)  # XDamageReportRawRectangles
+        self.x11.XFlush(self.dpy)
+
+    def watch(self, seconds):
+        times = []
+        event = ctypes.create_string_buffer(192)  # sizeof(XEvent)
+        connection = self.x11.XConnectionNumber(self.dpy)
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            select.select([connection], [], [], 0.2)
+            arrived = time.clock_gettime(time.CLOCK_REALTIME)
+            while self.x11.XPending(self.dpy):
+                self.x11.XNextEvent(self.dpy, event)
+                if ctypes.c_int.from_buffer(event).value == self.notify:
+                    times.append(arrived)
+        self.x11.XCloseDisplay(self.dpy)
+        return times
+
+
+def lateness(desktop, name, seconds, env=None, settle=3.0):
+    """Milliseconds from each second's start to the first new pixels in it."""
+    client, _ = desktop.start(CLIENTS[name], env=env)
+    time.sleep(settle)
+    window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                             f"^{WINDOW_NAMES[name]}$"], env=desktop.env, capture_output=True,
+                            text=True, check=True).stdout.split()[0]
+    watch = DamageWatch(desktop.display, int(window))
+    began = time.clock_gettime(time.CLOCK_REALTIME)
+    times = watch.watch(seconds)
+    client.send_signal(signal.SIGTERM)
+    client.wait(timeout=10)
+    first = {}
+    for t in times:
+        if int(t) > began:  # whole seconds only
+            first.setdefault(int(t), t)
+    return [(t - second) * 1000 for second, t in sorted(first.items())]
 
 
 # --- callgrind -----------------------------------------------------------------
@@ -212,37 +292,54 @@ def read_calls_and_costs(path):
     return total, inclusive, calls
 
 
-def callgrind(desktop, torven, seconds, settle=15):
-    """Instructions of the running clock, per tick and per redraw."""
-    out = os.path.join(desktop.work, "callgrind.out")
-    client = subprocess.Popen(
-        ["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}",
-         "--compress-strings=no", "--compress-pos=no", torven],
-        env=desktop.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=desktop.work)
-    # Count only the steady state: zero after start-up, dump after `seconds`.
-    time.sleep(settle)
-    subprocess.run(["callgrind_control", "-z", str(client.pid)], capture_output=True, check=True)
-    time.sleep(seconds)
-    subprocess.run(["callgrind_control", "-d", str(client.pid)], capture_output=True, check=True)
-    client.send_signal(signal.SIGTERM)
-    client.wait(timeout=120)
-    total, inclusive, calls = read_calls_and_costs(out + ".1")
+def callgrind(seconds, size=None, env=None, settle=20):
+    """Instructions a second of torven and of xclock, each with the X server in the same
+    span (both run under callgrind), and torven's per tick and per redraw."""
+    grind = ["valgrind", "--tool=callgrind", "--compress-strings=no", "--compress-pos=no"]
+    work = tempfile.mkdtemp(prefix="torven-grind-")
+    server_out = os.path.join(work, "xvfb.out")
+    desktop = Desktop(server_prefix=[*grind, f"--callgrind-out-file={server_out}"])
+    desktop.set_size(size)
+    control = ["callgrind_control"]
+    results = {}
+    try:
+        for dump, name in enumerate(("torven", "xclock"), start=1):
+            out = os.path.join(work, f"{name}.out")
+            client, _ = desktop.start([*grind, f"--callgrind-out-file={out}", *CLIENTS[name]],
+                                      maps=False, env=env if name == "torven" else None)
+            # Count only the steady state: zero after start-up, dump after `seconds`.
+            time.sleep(settle)
+            pids = [str(client.pid), str(desktop.xvfb.pid)]
+            for pid in pids:
+                subprocess.run([*control, "-z", pid], capture_output=True, check=True)
+            time.sleep(seconds)
+            for pid in pids:
+                subprocess.run([*control, "-d", pid], capture_output=True, check=True)
+            client.send_signal(signal.SIGTERM)
+            client.wait(timeout=120)
+            total, inclusive, calls = read_calls_and_costs(out + ".1")
+            server_total, _, _ = read_calls_and_costs(f"{server_out}.{dump}")
 
-    def find(name):
-        return inclusive.get(name, 0), calls.get(name, 0)
+            def find(function):
+                return inclusive.get(function, 0), calls.get(function, 0)
 
-    tick_ir, ticks = find("torven::Form1::Timer()")
-    draw_ir, draws = find("torven::Form1::DRAWHANDS()")
-    paint_ir, paints = find("QWidgetRepaintManager::sync()")
-    return {"ticks": ticks, "redraws": draws, "tick_ir": tick_ir, "draw_ir": draw_ir,
-            "paint_ir": paint_ir, "paints": paints, "total": total, "seconds": seconds}
+            tick_ir, ticks = find("torven::Form1::Timer()")
+            draw_ir, draws = find("torven::Form1::DRAWHANDS()")
+            paint_ir, paints = find("QWidgetRepaintManager::sync()")
+            results[name] = {"ticks": ticks, "redraws": draws, "tick_ir": tick_ir,
+                             "draw_ir": draw_ir, "paint_ir": paint_ir, "paints": paints,
+                             "total": total, "server": server_total, "seconds": seconds}
+    finally:
+        desktop.close()
+        shutil.rmtree(work, ignore_errors=True)
+    return results
 
 
 def report_side_by_side(results, args):
     med = {name: {key: statistics.median(r[key] for r in runs) for key in runs[0]}
            for name, runs in results.items()}
-    print(f"Medians of {args.runs} runs of {args.seconds:g} s each, one Xvfb 1024x768 with "
-          "openbox, clients interleaved.\n")
+    print(f"Medians of {args.runs} runs of {args.seconds:g} s each, one Xvfb {args.screen} "
+          "with openbox, clients interleaved.\n")
     print("| client | client CPU s/min | X server CPU s/min | client + X | "
           "context switches/s | RSS MiB | PSS MiB | private MiB | start to mapped ms |")
     print("|---|---|---|---|---|---|---|---|---|")
@@ -251,9 +348,39 @@ def report_side_by_side(results, args):
         print(f"| {label} | {m['client']:.3f} | {m['x']:.3f} | {m['client'] + m['x']:.3f} | "
               f"{m['switches']:.1f} | {m['rss']:.1f} | {m['pss']:.1f} | {m['private']:.1f} | "
               f"{m['mapped']:.0f} |")
-    ratio = (med["torven"]["client"] + med["torven"]["x"]) / (
-        med["xclock"]["client"] + med["xclock"]["x"])
-    print(f"\ntorven's client + X CPU is {ratio:.2f} times xclock's.")
+    if "torven" in results and "xclock" in results:
+        ratios = [(t["client"] + t["x"]) / (x["client"] + x["x"])
+                  for t, x in zip(results["torven"], results["xclock"])]
+        print(f"\ntorven's client + X CPU against xclock's, run by run: "
+              f"{', '.join(f'{r:.2f}' for r in ratios)}; median {statistics.median(ratios):.2f}.")
+
+
+def report_lateness(late):
+    print("\nNew pixels at the X server, ms after the start of the second:\n")
+    print("| client | seconds | median | 90th percentile | worst |")
+    print("|---|---|---|---|---|")
+    for name, ms in late.items():
+        tenth = statistics.quantiles(ms, n=10, method="inclusive")[-1]
+        print(f"| {name} | {len(ms)} | {statistics.median(ms):.1f} | {tenth:.1f} | "
+              f"{max(ms):.1f} |")
+
+
+def report_callgrind(grind):
+    seconds = grind["torven"]["seconds"]
+    print(f"\ncallgrind, {seconds} s of steady running, the X server under callgrind too; "
+          "instructions a second:\n")
+    print("| client | client | X server | client + X |")
+    print("|---|---|---|---|")
+    for name, g in grind.items():
+        client, server = g["total"] / seconds, g["server"] / seconds
+        print(f"| {name} | {client:,.0f} | {server:,.0f} | {client + server:,.0f} |")
+    g = grind["torven"]
+    redraws = max(g["redraws"], 1)
+    rest = (g["total"] - g["draw_ir"] - g["paint_ir"]) / max(g["ticks"], 1)
+    print(f"\ntorven: {g['ticks']} ticks, {g['redraws']} of them with a new second, "
+          f"{g['paints']} paints. Per redraw: hands and readout into the image "
+          f"{g['draw_ir'] / redraws:,.0f}, repaint and flush to X {g['paint_ir'] / redraws:,.0f}; "
+          f"per tick, everything else (event loop, timer, reading the time) {rest:,.0f}.")
 
 
 def main():
@@ -261,37 +388,43 @@ def main():
     parser.add_argument("torven")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--seconds", type=float, default=30)
+    parser.add_argument("--clients", default=",".join(CLIENTS),
+                        help="the clients to run, in this order (default: all)")
+    parser.add_argument("--size", type=int, help="torven's size in twips (15 to a pixel)")
+    parser.add_argument("--screen", default="1024x768", help="the X server's screen, WxH")
+    parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
+                        help="more environment for torven")
+    parser.add_argument("--late-seconds", type=float, default=30)
     parser.add_argument("--no-callgrind", action="store_true")
     args = parser.parse_args()
     CLIENTS["torven"] = [os.path.abspath(args.torven)]
+    names = args.clients.split(",")
+    env = dict(item.split("=", 1) for item in args.env)
 
-    desktop = Desktop()
+    desktop = Desktop(args.screen)
     try:
-        build_floors(desktop.work)
-        results = {name: [] for name in CLIENTS}
+        desktop.set_size(args.size)
+        if {"floor_poll", "floor_qt"} & set(names):
+            build_floors(desktop.work)
+        results = {name: [] for name in names}
         for run in range(args.runs):
-            for name, command in CLIENTS.items():  # interleaved: drift hits all alike
-                results[name].append(measure(desktop, command, args.seconds))
+            for name in names:  # interleaved: drift hits all alike
+                results[name].append(measure(desktop, CLIENTS[name], args.seconds,
+                                             env=env if name == "torven" else None))
                 print(f"run {run + 1}/{args.runs} {name}: {results[name][-1]}", file=sys.stderr)
-        grind = None if args.no_callgrind else callgrind(desktop, CLIENTS["torven"][0], 20)
+        late = {name: lateness(desktop, name, args.late_seconds,
+                               env=env if name == "torven" else None)
+                for name in names if name in WINDOW_NAMES and args.late_seconds > 0}
     finally:
         desktop.close()
+    grind = None if args.no_callgrind else callgrind(20, args.size, env=env)
 
     if args.runs:
         report_side_by_side(results, args)
+    if late:
+        report_lateness(late)
     if grind:
-        g = grind
-        redraws = max(g["redraws"], 1)
-        redraw = (g["draw_ir"] + g["paint_ir"]) / redraws
-        quiet = (g["total"] - g["draw_ir"] - g["paint_ir"]) / g["ticks"] if g["ticks"] else 0
-        print(f"\ncallgrind, {g['seconds']} s of steady running: {g['ticks']} ticks, "
-              f"{g['redraws']} of them with a new second, {g['paints']} paints; "
-              f"{g['total']:,} instructions in all the process's threads.\n")
-        print(f"- per tick, everything but drawing and painting (event loop, timer, time "
-              f"reading): {quiet:,.0f} instructions")
-        print(f"- per redraw, hands and readout into the image "
-              f"{g['draw_ir'] / redraws:,.0f} + repaint and flush to X "
-              f"{g['paint_ir'] / redraws:,.0f} = {redraw:,.0f} instructions")
+        report_callgrind(grind)
 
 
 if __name__ == "__main__":

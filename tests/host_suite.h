@@ -42,7 +42,7 @@ struct RecordingEvents : FormEvents {
         float x, y;
         bool operator==(const Mouse&) const = default;
     };
-    int resizes = 0, unloads = 0, sessionSaves = 0;
+    int resizes = 0, unloads = 0, sessionSaves = 0, ticks = 0;
     std::function<void()> onResize;
     std::vector<Mouse> mouse;
     std::array<Label, 2> labels;
@@ -59,7 +59,7 @@ struct RecordingEvents : FormEvents {
     void MouseDown(int b, int s, float x, float y) override { mouse.push_back({'D', b, s, x, y}); }
     void MouseMove(int b, int s, float x, float y) override { mouse.push_back({'M', b, s, x, y}); }
     void MouseUp(int b, int s, float x, float y) override { mouse.push_back({'U', b, s, x, y}); }
-    void Timer() override {}
+    void Timer() override { ++ticks; }
     int TimerInterval() const override { return 100; }
     std::span<const Label> Labels() const override { return labels; }
 };

@@ -6,6 +6,8 @@
 #include "settings_file.h"
 
 #include <QtGui/qguiapplication_platform.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,14 +23,24 @@
 #include <QSettings>
 #include <QWindow>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <utility>
 #include <vector>
 
 namespace torven::qt {
 namespace {
+
+// The tick comes this long after the second begins (nanoseconds).
+constexpr long kTickDelay = 2'000'000;
+
+// What changed in the image is repainted as one rectangle per band of this many rows:
+// a long slanted hand repaints a strip along itself, not its whole bounding box.
+constexpr int kBandRows = 16;
 
 // A desktop gadget: no taskbar button, not in the pager. Asked of the window manager
 // once the window is mapped (Qt rewrites the state of an unmapped window).
@@ -167,12 +179,24 @@ ClockWindow::ClockWindow()
     // can act on it before it is first shown.
     winId();
 
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        if (events_) events_->Timer();
+    // The tick timer runs on the wall clock and is cancelled when the clock is set;
+    // the machine's resume counts as a set.
+    timerFd_ = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (timerFd_ < 0) Warn("TORVEN: no timer, the clock stands still");
+    tickNotifier_.setSocket(timerFd_);
+    connect(&tickNotifier_, &QSocketNotifier::activated, this, [this] {
+        std::uint64_t expirations = 0;
+        // ECANCELED when the clock was set: the tick shows the new time at once, and
+        // arming the timer again clears the cancellation.
+        if (read(timerFd_, &expirations, sizeof expirations) < 0 && errno == EAGAIN) return;
+        Tick();
     });
 }
 
-ClockWindow::~ClockWindow() = default;
+ClockWindow::~ClockWindow() {
+    tickNotifier_.setEnabled(false);
+    if (timerFd_ >= 0) ::close(timerFd_);
+}
 
 void ClockWindow::Attach(FormEvents& events) {
     events_ = &events;
@@ -181,7 +205,6 @@ void ClockWindow::Attach(FormEvents& events) {
         labels.emplace_back(scale_.ToPixels(ReadoutWidth(label.Width)),
                             scale_.ToPixels(label.Height));
     setFont(ReadoutFont(labels));
-    timer_.setInterval(events.TimerInterval());
     // A logout asks first (the session manager's "save yourself") and may still be
     // cancelled: save, and stay. When the session ends, the application quits.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
@@ -195,7 +218,28 @@ void ClockWindow::Attach(FormEvents& events) {
 void ClockWindow::Start() {
     if (!events_) return;
     events_->Load();
-    if (events_) timer_.start();
+    if (!events_ || timerFd_ < 0) return;
+    tickNotifier_.setEnabled(true);
+    ArmTimer();
+}
+
+void ClockWindow::Tick() {
+    if (!events_) return;
+    ticking_ = true;
+    events_->Timer();
+    ticking_ = false;
+    repaint(std::exchange(dirty_, QRegion()));
+    if (events_) ArmTimer();
+}
+
+// The form draws only when the second it reads is new: one tick just after each second
+// begins is every tick that can change the face.
+void ClockWindow::ArmTimer() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    itimerspec next{};
+    next.it_value = {now.tv_sec + 1, kTickDelay};
+    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &next, nullptr);
 }
 
 void ClockWindow::SetAlwaysInFront(bool above) {
@@ -251,7 +295,6 @@ void ClockWindow::ResizeTo(QSize size) {
     size_ = size;
     if (this->size() != size) resize(size);
 
-    FinishDrawing();
     ratio_ = devicePixelRatioF();
     QImage next(size * ratio_, QImage::Format_RGB32);
     if (next.isNull()) {
@@ -288,45 +331,44 @@ int ClockWindow::DevicePen(int penWidth) const {
 
 void ClockWindow::Draw(Color color, const std::function<void(const SpanSink&)>& shape) {
     if (image_.isNull()) return;
-    if (!painter_.isActive()) {
-        painter_.begin(&image_);
-        ScheduleFinish();
-    }
-    const QColor colour = ToQColor(color);
-    QRect changed;
+    const QRgb ink = ToQColor(color).rgb();
+    uchar* const bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    const int width = image_.width(), height = image_.height();
+    QRect band;  // the pixels changed in the current band of rows
+    const auto changed = [&] {
+        Changed(QRectF(band.topLeft().toPointF() / ratio_, band.size().toSizeF() / ratio_)
+                    .toAlignedRect());
+        band = QRect();
+    };
     shape([&](int y, int x0, int x1) {
-        const QRect run(x0, y, x1 - x0, 1);
-        painter_.fillRect(run, colour);
-        changed |= run;
+        if (y < 0 || y >= height) return;
+        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        int first = -1, last = -1;
+        for (int x = std::max(x0, 0); x < std::min(x1, width); ++x) {
+            if (row[x] == ink) continue;  // the hour marks, drawn again each second
+            row[x] = ink;
+            if (first < 0) first = x;
+            last = x;
+        }
+        if (first < 0) return;
+        if (!band.isEmpty() && band.top() / kBandRows != y / kBandRows) changed();
+        band |= QRect(first, y, last - first + 1, 1);
     });
-    MarkChanged(changed & image_.rect());
+    if (!band.isEmpty()) changed();
 }
 
-void ClockWindow::MarkChanged(QRect deviceRect) {
-    if (deviceRect.isEmpty()) return;
-    dirty_ += QRectF(deviceRect.topLeft().toPointF() / ratio_, deviceRect.size().toSizeF() / ratio_)
-                  .toAlignedRect();
-    ScheduleFinish();
-}
-
-void ClockWindow::ScheduleFinish() {
-    if (finishPending_) return;
-    finishPending_ = true;
-    // After the event that draws (a tick, a command) has done all of its drawing.
-    QMetaObject::invokeMethod(this, &ClockWindow::FinishDrawing, Qt::QueuedConnection);
-}
-
-void ClockWindow::FinishDrawing() {
-    finishPending_ = false;
-    if (painter_.isActive()) painter_.end();
-    if (!dirty_.isEmpty()) update(dirty_);
-    dirty_ = QRegion();
+void ClockWindow::Changed(QRect logical) {
+    if (logical.isEmpty()) return;
+    if (ticking_)
+        dirty_ += logical;
+    else
+        update(logical);
 }
 
 void ClockWindow::Fill(Color color) {
-    FinishDrawing();
     image_.fill(ToQColor(color));
-    update();
+    Changed(rect());
 }
 
 void ClockWindow::Line(Point from, Point to, Color color, int penWidth) {
@@ -393,19 +435,34 @@ QRect ClockWindow::LabelPixels(const Label& label) const {
             scale_.ToPixels(label.Height)};
 }
 
+QRect ClockWindow::ChangedText(QRect label, const QString& before, const QString& after) const {
+    const auto [was, is] = std::mismatch(before.begin(), before.end(), after.begin(), after.end());
+    if (was == before.end() && is == after.end()) return {};
+    // From the character before the first that changed (kerning may have moved it) to
+    // the label's right edge; the characters' own advances, without shaping the text.
+    const QFontMetricsF metrics(font());
+    qreal left = 0;
+    for (auto c = after.begin(); c + 1 < is; ++c)
+        left += metrics.horizontalAdvance(*c);
+    return label.adjusted(static_cast<int>(left), 0, 0, 0);
+}
+
 void ClockWindow::LabelChanged(int index) {
     if (!events_) return;
     const auto labels = events_->Labels();
     if (index < 0 || index >= static_cast<int>(std::min(labels.size(), shown_.size()))) return;
     const Label& label = labels[index];
+    ShownLabel next{LabelPixels(label), QString::fromUtf8(label.Caption), ToQColor(label.ForeColor),
+                    false};
+    next.visible = label.Visible && !next.text.isEmpty();
     ShownLabel& shown = shown_[index];
-    if (shown.visible) dirty_ += shown.rect;
-    shown.rect = LabelPixels(label);
-    shown.text = QString::fromUtf8(label.Caption);
-    shown.colour = ToQColor(label.ForeColor);
-    shown.visible = label.Visible && !shown.text.isEmpty();
-    if (shown.visible) dirty_ += shown.rect;
-    ScheduleFinish();
+    if (shown.visible && next.visible && next.rect == shown.rect && next.colour == shown.colour) {
+        Changed(ChangedText(shown.rect, shown.text, next.text));
+    } else {
+        if (shown.visible) Changed(shown.rect);
+        if (next.visible) Changed(next.rect);
+    }
+    shown = std::move(next);
 }
 
 int ClockWindow::PopupMenu(std::span<const MenuItem> items) {
@@ -461,12 +518,17 @@ bool ClockWindow::SaveSettings(std::string_view app, std::string_view section,
 }
 
 DateTime ClockWindow::Now() {
-    // Most ticks fall in the second already known; only a new one is converted.
-    const std::time_t now = std::time(nullptr);
-    if (now != nowSeconds_) {
+    // The clock the tick timer runs on: time() lags it by up to a kernel tick, and
+    // would still read the old second when the timer fires.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec != nowSeconds_) {
+        // Only a new second is converted. localtime_r never looks at the system's time
+        // zone again; tzset re-reads /etc/localtime when it changed (with TZ unset).
+        tzset();
         std::tm local{};
-        localtime_r(&now, &local);
-        nowSeconds_ = now;
+        localtime_r(&now.tv_sec, &local);
+        nowSeconds_ = now.tv_sec;
         nowLocal_ = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                      local.tm_hour,        local.tm_min,     local.tm_sec};
     }
@@ -481,7 +543,7 @@ void ClockWindow::Warn(std::string_view line) {
 
 void ClockWindow::DestroyForm(int exitStatus) {
     exitStatus_ = exitStatus;
-    timer_.stop();
+    tickNotifier_.setEnabled(false);
     events_ = nullptr;
     hide();
     // Queued, so that it also ends a loop that has not started yet, and every nested
@@ -490,14 +552,14 @@ void ClockWindow::DestroyForm(int exitStatus) {
 }
 
 void ClockWindow::paintEvent(QPaintEvent* event) {
-    FinishDrawing();
     QPainter painter(this);
-    const QRect area = event->rect();
-    painter.drawImage(QRectF(area), image_,
-                      QRectF(area.topLeft().toPointF() * ratio_, area.size().toSizeF() * ratio_));
+    for (const QRect& area : event->region())
+        painter.drawImage(
+            QRectF(area), image_,
+            QRectF(area.topLeft().toPointF() * ratio_, area.size().toSizeF() * ratio_));
     painter.setFont(font());
     for (const ShownLabel& label : shown_) {
-        if (!label.visible || !label.rect.intersects(area)) continue;
+        if (!label.visible || !event->region().intersects(label.rect)) continue;
         painter.setClipRect(label.rect);
         painter.setPen(label.colour);
         painter.drawText(label.rect.topLeft() + QPointF(0, QFontMetricsF(font()).ascent()),

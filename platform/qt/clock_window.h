@@ -6,18 +6,19 @@
 // device-independent pixel); a persistent backing image at the screen's pixel ratio,
 // made anew (and the face redrawn) when the ratio changes, at most kMaxSidePixels a side,
 // on the pixels the Windows build's GDI sets (see gdi_pixels.h), repainting only
-// what a drawing event changed; the readout labels painted over it inside their own
-// rectangles, in a font chosen to fit them; GDI's elliptic mask; the always-in-front
-// band; mouse events in twips; popup menu, colour dialog, message box; the settings in
-// QSettings' file, written in one atomic replacement (settings_file.h); a session that
-// may end saves, one that ends unloads.
+// the pixels and readout characters that changed; the readout labels painted over it
+// inside their own rectangles, in a font chosen to fit them; GDI's elliptic mask; the
+// always-in-front band; mouse events in twips; popup menu, colour dialog, message box;
+// the settings in QSettings' file, written in one atomic replacement (settings_file.h);
+// a session that may end saves, one that ends unloads; one tick at the start of each
+// second of the system clock (a realtime timerfd), and one at once when the clock is
+// set or the machine resumes.
 #pragma once
 
 #include <QImage>
-#include <QPainter>
 #include <QRect>
 #include <QRegion>
-#include <QTimer>
+#include <QSocketNotifier>
 #include <QWidget>
 #include <array>
 #include <ctime>
@@ -54,6 +55,11 @@ class ClockWindow : public QWidget, public FormsRuntime {
     // The form whose events this window raises, then its Load and the timer.
     void Attach(FormEvents& events);
     void Start();
+    // Raises the form's tick, paints what it drew before returning (so a new second
+    // reaches the screen in the same wake-up), and arms the timer for the start of the
+    // next second. The timer calls it, and so does a clock set.
+    void Tick();
+    int TickTimer() const { return timerFd_; }  // the timerfd
 
     // The window services of Module1, in device-independent pixels.
     QRect OuterRect() const { return frameGeometry(); }
@@ -112,13 +118,13 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void CentreOnScreen(QWidget& dialog) const;
     Point ToDevice(Point twips) const;
     int DevicePen(int penWidth) const;
-    // Fills the runs of image pixels that `shape` hands out; what they touched is
-    // repainted once the event that draws has finished.
+    // Sets the runs of image pixels that `shape` hands out; those that changed are
+    // repainted (at the end of a tick, or soon after any other event).
     void Draw(Color color, const std::function<void(const SpanSink&)>& shape);
-    void MarkChanged(QRect deviceRect);
-    void ScheduleFinish();
-    void FinishDrawing();
+    void Changed(QRect logical);
+    void ArmTimer();
     QRect LabelPixels(const Label& label) const;
+    QRect ChangedText(QRect label, const QString& before, const QString& after) const;
     // Pointer position in twips relative to the window's current top-left corner.
     QPointF ClientTwips(const QMouseEvent& event) const;
     // The settings file of `app`: asking QSettings reads the whole file, so the path
@@ -130,14 +136,14 @@ class ClockWindow : public QWidget, public FormsRuntime {
     TwipsScale deviceScale_;  // twips per pixel of the backing image
     qreal ratio_ = 1;         // image pixels per device-independent pixel
     QImage image_;
-    QPainter painter_;  // open on image_ while an event draws
-    QRegion dirty_;     // logical pixels to repaint when it has finished
-    bool finishPending_ = false;
+    bool ticking_ = false;
+    QRegion dirty_;  // logical pixels the tick changed, painted when it ends
     std::time_t nowSeconds_ = -1;
     DateTime nowLocal_;
     QSize size_;  // the size the form was last told about
     std::array<ShownLabel, 2> shown_;
-    QTimer timer_;
+    int timerFd_ = -1;
+    QSocketNotifier tickNotifier_{QSocketNotifier::Read};
     std::string storeApp_, storePath_;
     int exitStatus_ = 0;
 };

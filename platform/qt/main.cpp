@@ -16,6 +16,10 @@ int main(int argc, char* argv[]) {
         !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
     if (const auto status = torven::qt::CheckDisplay()) return *status;
+    // Each tick sends the X server a few small rectangles. Over shared memory Qt waits
+    // for the server before each send: a round trip, two more wake-ups a second and
+    // more work for the server, even at the largest size (bench/RESULTS.md).
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication::setApplicationName(QStringLiteral("TORVEN"));
     QApplication::setDesktopFileName(QStringLiteral("torven"));

@@ -19,6 +19,8 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"TorvenClock";
 constexpr UINT_PTR kTimerId = 1;
+// The tick comes this long after the second begins (ms).
+constexpr ULONGLONG kTickDelay = 2;
 constexpr int kIconResource = 1;
 // The design-time window: 105 x 105 pixels at (8, 9) on a 96-DPI screen.
 constexpr int kDesignLeft = 8, kDesignTop = 9, kDesignSide = 105;
@@ -81,11 +83,22 @@ struct Win32Runtime::State {
     HDC surface = nullptr;
     HBITMAP bitmap = nullptr;
     HGDIOBJ initialBitmap = nullptr;
+    // Where a paint puts the labels over the drawing, so that they never flash. Made
+    // with the surface: under Wine, a DC or a bitmap made for the screen costs two
+    // round trips to the server, and a paint each second would make both.
+    HDC compose = nullptr;
+    HBITMAP composeBitmap = nullptr;
+    HGDIOBJ composeInitialBitmap = nullptr;
     SIZE client{};
     COLORREF background = RGB(255, 255, 255);
     HFONT font = nullptr;
     std::array<RECT, 2> labelRects{};  // where each label was last painted (pixels)
     std::array<COLORREF, 16> customColours{};
+    bool ticking = false;
+    RECT changed{};  // what the tick drew, invalidated when it ends
+
+    void Tick();
+    void ArmTimer();
 
     void CreateSurface(SIZE size);
     void ReleaseSurface();
@@ -164,8 +177,14 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             s->Paint();
             return 0;
         case WM_TIMER:
-            if (wParam == kTimerId && s->form) s->form->Timer();
+            if (wParam == kTimerId) s->Tick();
             return 0;
+        case WM_TIMECHANGE:  // the clock was set: show the new time now
+            s->Tick();
+            return 0;
+        case WM_POWERBROADCAST:  // awake again: likewise
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) s->Tick();
+            return TRUE;
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
         case WM_LBUTTONDOWN:
@@ -250,6 +269,7 @@ auto CentredOnMonitorOf(HWND clock, Dialog dialog) {
 void Win32Runtime::State::UpdateDpi(UINT newDpi) {
     dpi = newDpi != 0 ? newDpi : USER_DEFAULT_SCREEN_DPI;
     scale = TwipsScale::ForDpi(dpi);
+    if (compose) SelectObject(compose, GetStockObject(DEFAULT_GUI_FONT));  // to delete it
     if (font) DeleteObject(font);
     font = nullptr;
     ReadoutFont();  // for this DPI
@@ -297,8 +317,10 @@ HFONT Win32Runtime::State::ReadoutFont() {
 void Win32Runtime::State::CreateSurface(SIZE size) {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bmp =
-        CreateCompatibleBitmap(screen, std::max<LONG>(size.cx, 1), std::max<LONG>(size.cy, 1));
+    const int cx = std::max<LONG>(size.cx, 1), cy = std::max<LONG>(size.cy, 1);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, cx, cy);
+    HDC composeDc = CreateCompatibleDC(screen);
+    HBITMAP composeBmp = CreateCompatibleBitmap(screen, cx, cy);
     ReleaseDC(nullptr, screen);
     HGDIOBJ initial = SelectObject(dc, bmp);
     RECT all{0, 0, size.cx, size.cy};
@@ -310,6 +332,10 @@ void Win32Runtime::State::CreateSurface(SIZE size) {
     surface = dc;
     bitmap = bmp;
     initialBitmap = initial;
+    compose = composeDc;
+    composeBitmap = composeBmp;
+    composeInitialBitmap = SelectObject(compose, composeBitmap);
+    SetBkMode(compose, TRANSPARENT);
     client = size;
 }
 
@@ -318,8 +344,11 @@ void Win32Runtime::State::ReleaseSurface() {
     SelectObject(surface, initialBitmap);
     DeleteObject(bitmap);
     DeleteDC(surface);
-    surface = nullptr;
-    bitmap = nullptr;
+    SelectObject(compose, composeInitialBitmap);
+    DeleteObject(composeBitmap);
+    DeleteDC(compose);
+    surface = compose = nullptr;
+    bitmap = composeBitmap = nullptr;
 }
 
 void Win32Runtime::State::ClientSizeChanged() {
@@ -333,7 +362,33 @@ void Win32Runtime::State::ClientSizeChanged() {
 
 void Win32Runtime::State::Invalidate(RECT rect, int margin) {
     InflateRect(&rect, margin, margin);
-    InvalidateRect(hwnd, &rect, FALSE);
+    if (ticking)
+        UnionRect(&changed, &changed, &rect);
+    else
+        InvalidateRect(hwnd, &rect, FALSE);
+}
+
+void Win32Runtime::State::Tick() {
+    if (!form) return;
+    ticking = true;
+    form->Timer();
+    ticking = false;
+    // One invalidation for all the tick drew, not one per line: under Wine each is a
+    // round trip to the server.
+    if (!IsRectEmpty(&changed)) InvalidateRect(hwnd, &changed, FALSE);
+    changed = {};
+    ArmTimer();
+}
+
+// The form draws only when the second it reads is new: one tick just after each second
+// begins, on the clock Now() reads, is every tick that can change the face.
+void Win32Runtime::State::ArmTimer() {
+    if (!hwnd) return;
+    FILETIME now{};
+    GetSystemTimePreciseAsFileTime(&now);
+    const ULONGLONG ms =
+        (static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000 % 1000;
+    SetTimer(hwnd, kTimerId, static_cast<UINT>(1000 - ms + kTickDelay), nullptr);
 }
 
 RECT Win32Runtime::State::LabelRect(const Label& label) const {
@@ -347,29 +402,21 @@ void Win32Runtime::State::Paint() {
     const RECT& r = ps.rcPaint;
     int w = r.right - r.left, h = r.bottom - r.top;
     if (surface && w > 0 && h > 0) {
-        // Compose off screen, so the labels never flash.
-        HDC compose = CreateCompatibleDC(dc);
-        HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
-        HGDIOBJ oldBitmap = SelectObject(compose, bmp);
-        BitBlt(compose, 0, 0, w, h, surface, r.left, r.top, SRCCOPY);
-        SetViewportOrgEx(compose, -r.left, -r.top, nullptr);
-        SetBkMode(compose, TRANSPARENT);
+        BitBlt(compose, r.left, r.top, w, h, surface, r.left, r.top, SRCCOPY);
+        // The font stays selected: under Wine, selecting the DC's first font back makes
+        // the X driver read the X resources again.
         HFONT readout = ReadoutFont();
-        HGDIOBJ oldFont =
-            SelectObject(compose, readout ? readout : GetStockObject(DEFAULT_GUI_FONT));
+        SelectObject(compose, readout ? readout : GetStockObject(DEFAULT_GUI_FONT));
         for (const Label& label : form ? form->Labels() : std::span<const Label>{}) {
-            if (!label.Visible || label.Caption.empty()) continue;
-            RECT box = LabelRect(label);
+            RECT box = LabelRect(label), painted{};
+            if (!label.Visible || label.Caption.empty() || !IntersectRect(&painted, &box, &r))
+                continue;
             std::wstring text = Widen(label.Caption);
             SetTextColor(compose, ToColorRef(label.ForeColor));
             DrawTextW(compose, text.c_str(), static_cast<int>(text.size()), &box,
                       DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX);
         }
-        SelectObject(compose, oldFont);
         BitBlt(dc, r.left, r.top, w, h, compose, r.left, r.top, SRCCOPY);
-        SelectObject(compose, oldBitmap);
-        DeleteObject(bmp);
-        DeleteDC(compose);
     }
     EndPaint(hwnd, &ps);
 }
@@ -449,7 +496,7 @@ Win32Runtime::~Win32Runtime() {
 void Win32Runtime::Attach(FormEvents& form) {
     s_->form = &form;
     s_->ReadoutFont();
-    if (s_->hwnd) SetTimer(s_->hwnd, kTimerId, static_cast<UINT>(form.TimerInterval()), nullptr);
+    s_->ArmTimer();
 }
 
 int Win32Runtime::Run() {
@@ -572,9 +619,9 @@ void Win32Runtime::LabelChanged(int index) {
     auto i = static_cast<size_t>(index);
     if (index < 0 || i >= labels.size() || i >= s_->labelRects.size()) return;
     // Repaint where the label was and where it is now.
-    InvalidateRect(s_->hwnd, &s_->labelRects[i], FALSE);
+    s_->Invalidate(s_->labelRects[i], 0);
     s_->labelRects[i] = s_->LabelRect(labels[i]);
-    InvalidateRect(s_->hwnd, &s_->labelRects[i], FALSE);
+    s_->Invalidate(s_->labelRects[i], 0);
 }
 
 int Win32Runtime::PopupMenu(std::span<const MenuItem> items) {
@@ -656,8 +703,15 @@ bool Win32Runtime::SaveSettings(std::string_view app, std::string_view section,
 }
 
 DateTime Win32Runtime::Now() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
+    // The clock the tick timer is armed on. GetLocalTime reads the same time at the
+    // clock interrupt's resolution, and could still read the old second at the tick.
+    // The zone's bias is the current one, as GetLocalTime's: it follows a change of
+    // the zone or of daylight saving time by itself.
+    FILETIME utc{}, local{};
+    GetSystemTimePreciseAsFileTime(&utc);
+    FileTimeToLocalFileTime(&utc, &local);
+    SYSTEMTIME t{};
+    FileTimeToSystemTime(&local, &t);
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 

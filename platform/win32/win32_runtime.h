@@ -4,10 +4,12 @@
 // Implemented: window geometry in twips at the window's DPI (Resize raised once per
 // real size change, before the size setter returns; at most kMaxSidePixels a side),
 // persistent drawing with GDI pens, labels painted over the bitmap, mouse events with
-// capture while the left button is held, the popup menu, ChooseColorW, MessageBoxW, the
-// 100 ms timer, HKCU settings, every close request (Exit, WM_CLOSE, session end) routed
-// through the form's Unload, the session's question (WM_QUERYENDSESSION) through its
-// SessionMayEnd. No <windows.h> here: handles cross this header as integers.
+// capture while the left button is held, the popup menu, ChooseColorW, MessageBoxW, HKCU
+// settings, every close request (Exit, WM_CLOSE, session end) routed through the form's
+// Unload, the session's question (WM_QUERYENDSESSION) through its SessionMayEnd; one
+// tick just after each second begins and one at once when the clock is set
+// (WM_TIMECHANGE) or the machine resumes (WM_POWERBROADCAST), each invalidating what it
+// drew once. No <windows.h> here: handles cross this header as integers.
 #pragma once
 
 #include <memory>

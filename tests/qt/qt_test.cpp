@@ -1,6 +1,9 @@
 // The Linux host on Qt's offscreen platform: the shared host checks, and what Qt adds
 // (the window's kind and mask, repainting, the mouse, the menu and dialogs, the
 // settings file, signals).
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 #include <QAction>
 #include <QApplication>
@@ -16,9 +19,11 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
+#include <ctime>
 
 #include "clock_window.h"
 #include "command_line.h"
@@ -108,25 +113,66 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     Settle();
     EXPECT_EQ(std::pair(c.Height(), c.form.Variables().centerX), std::pair(2400.0f, 1095));
 
-    // A new second repaints the hands and the time, not the face; the same second nothing.
+    // A new second repaints the hands and the time, not the face, before the tick
+    // returns; the same second nothing.
     c.painted = QRegion();
     c.now.second = 31;
-    c.form.Timer();
-    Settle();
+    c.Tick();
     qint64 area = 0;
     for (const QRect& r : c.painted)
         area += qint64(r.width()) * r.height();
     EXPECT_GT(area, 0);
     EXPECT_LT(area, 107 * 107 * 3 / 10);
     c.painted = QRegion();
-    c.form.Timer();
-    Settle();
+    c.Tick();
     EXPECT_TRUE(c.painted.isEmpty());
+
+    // The next tick comes 2 ms into the next second of the wall clock, on a timer the
+    // kernel cancels when the clock is set (which ticks at once, as Tick() above does).
+    timespec now{};
+    itimerspec left{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    timerfd_gettime(c.TickTimer(), &left);
+    EXPECT_EQ(((now.tv_nsec + left.it_value.tv_nsec) % 1'000'000'000 + 500'000) / 1'000'000, 2);
+    QFile info(QString("/proc/self/fdinfo/%1").arg(c.TickTimer()));
+    info.open(QIODevice::ReadOnly);
+    EXPECT_TRUE(info.readAll().contains("clockid: 0\nticks: 0\nsettime flags: 03"));
 
     // The clock of a plain window is the local time.
     const DateTime t = qt::ClockWindow().Now();
     const QDateTime read(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
     EXPECT_LE(std::abs(read.secsTo(QDateTime::currentDateTime())), 1);
+}
+
+// A new system time zone (/etc/localtime, with TZ unset) shows from the next second on;
+// the test changes it in a mount namespace of its own, which needs root.
+TEST(QtWindow, TheLocalTimeFollowsTheSystemsTimeZone) {
+    QTemporaryDir dir;
+    const QString zone = dir.filePath("localtime");
+    QFile::copy("/usr/share/zoneinfo/Asia/Tokyo", zone);
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+        mount(zone.toUtf8(), "/etc/localtime", nullptr, MS_BIND, nullptr))
+        GTEST_SKIP() << "no mount namespace of the test's own (root only)";
+    qunsetenv("TZ");
+    qt::ClockWindow window;
+    const auto offset = [&] {  // of the local time shown, from UTC, in minutes
+        const DateTime local = window.Now();
+        const std::time_t now = std::time(nullptr);
+        const long seconds = (local.hour * 60 + local.minute) * 60 + local.second - now % 86400;
+        return (seconds + 86400 + 30) / 60 % 1440;
+    };
+    const long tokyo = offset();
+    QFile file(zone), kolkata("/usr/share/zoneinfo/Asia/Kolkata");
+    kolkata.open(QIODevice::ReadOnly);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    file.write(kolkata.readAll());
+    // glibc sees the change by the file's time, which counts whole seconds.
+    file.setFileTime(QDateTime::fromSecsSinceEpoch(0), QFile::FileModificationTime);
+    file.close();
+    for (const std::time_t start = std::time(nullptr); std::time(nullptr) == start;)
+        QThread::msleep(10);
+    EXPECT_EQ(std::pair(tokyo, offset()), std::pair(9 * 60L, 5 * 60L + 30));
+    umount("/etc/localtime");
 }
 
 // On a screen of another pixel ratio the face is drawn anew, sharp at that ratio (a
@@ -182,9 +228,10 @@ TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
     }
     WhenOpened([](QWidget* open) { PressKey(open, Qt::Key_B, "b"); });
     EXPECT_EQ(c.PopupMenu(c.form.Menu()), 4);
-    c.now.second = 40;  // the clock ticks on while the menu is open
-    WhenOpened(
-        [](QWidget* open) { QTimer::singleShot(250, [open] { PressKey(open, Qt::Key_Escape); }); });
+    c.now.second = 40;  // the clock ticks on while the menu is open (once a second)
+    WhenOpened([](QWidget* open) {
+        QTimer::singleShot(1100, [open] { PressKey(open, Qt::Key_Escape); });
+    });
     EXPECT_EQ(c.PopupMenu(c.form.Menu()), -1);
     EXPECT_EQ(c.form.Variables().prevSecondPos, 40);
 

@@ -130,7 +130,7 @@ TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
     EXPECT_EQ(std::pair(host.Width(), events.resizes), std::pair(2880.0f, 2));
 }
 
-TEST(Win32Window, MouseCloseAndSessionMessagesBecomeTheFormsEvents) {
+TEST(Win32Window, MouseCloseSessionAndClockMessagesBecomeTheFormsEvents) {
     Win32Host host;
     RecordingEvents events;
     host.Attach(events);
@@ -152,6 +152,11 @@ TEST(Win32Window, MouseCloseAndSessionMessagesBecomeTheFormsEvents) {
     EXPECT_EQ(std::pair(events.unloads, events.sessionSaves), std::pair(1, 1));
     SendMessageW(h, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(events.unloads, 2);
+    // A clock set and a resume tick at once, not waiting for the second; going to sleep not.
+    SendMessageW(h, WM_TIMECHANGE, 0, 0);
+    for (WPARAM power : {PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND, PBT_APMSUSPEND})
+        SendMessageW(h, WM_POWERBROADCAST, power, 0);
+    EXPECT_EQ(events.ticks, 3);
 
     // The clock writes its settings when the session asks, and again, as texts, at its
     // own close, which ends the loop.
@@ -208,7 +213,7 @@ TEST(Win32Menu, TheFormsEntriesAndThePickWhileTheClockTicksOn) {
     DestroyMenu(menu);
     c.form.Load();
     WindowInFront other;
-    SetTimer(nullptr, 0, 300, PickSecondEntry);
+    SetTimer(nullptr, 0, 1100, PickSecondEntry);  // a tick falls inside
     c.now.second = 40;
     EXPECT_EQ(c.PopupMenu(c.form.Menu()), 1);
     EXPECT_EQ(c.form.Variables().prevSecondPos, 40);  // ticked while the menu was open
