@@ -59,7 +59,6 @@ class ClockWindow : public QWidget, public FormsRuntime {
     // reaches the screen in the same wake-up), and arms the timer for the start of the
     // next second. The timer calls it, and so does a clock set.
     void Tick();
-    int TickTimer() const { return timerFd_; }  // the timerfd
 
     // The window services of Module1, in device-independent pixels.
     QRect OuterRect() const { return frameGeometry(); }
