@@ -38,14 +38,14 @@ CLIENTS = {
     "torven": None,  # filled from the command line
     "xclock": ["xclock", "-analog", "-update", "1"],
     "oclock": ["oclock"],
-    # Floors, built from bench/ into the scratch folder: what ten wake-ups a second
-    # cost the operating system, and what a do-nothing Qt window with the tick costs.
+    # Floors, built from bench/ into the scratch folder: what a wake-up a second costs
+    # the operating system, and what a do-nothing Qt window woken as often costs.
     "floor_poll": None,
     "floor_qt": None,
 }
 LABELS = {
-    "floor_poll": "floor: poll() every 100 ms, no window",
-    "floor_qt": "floor: Qt window, empty 100 ms QTimer",
+    "floor_poll": "floor: poll() once a second, no window",
+    "floor_qt": "floor: Qt window, empty 1 s QTimer",
 }
 WINDOW_NAMES = {"torven": "TORVEN", "xclock": "xclock", "oclock": "oclock"}
 HERE = os.path.dirname(os.path.abspath(__file__))

@@ -59,16 +59,5 @@ wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
 wineserver -k
 if [ "$bench" = 1 ]; then
     wine "$build/bench/torven_win32_bench.exe"
-    # torven.exe on its own for a minute after two seconds of start-up: its CPU time, all
-    # threads, from the kernel (Wine's GetProcessTimes cannot see another process's).
-    exe=${TORVEN_BENCH_EXE:-$build/platform/win32/torven.exe}
-    wine "$exe" &
-    pid=$!  # wine becomes the program
-    sleep 2
-    cpu_ns() { cat /proc/"$pid"/task/*/schedstat | awk '{ n += $1 } END { print n }'; }
-    before=$(cpu_ns)
-    sleep 60
-    awk -v ns=$(($(cpu_ns) - before)) -v exe="$exe" \
-        'BEGIN { printf "%s alone, 60 s: %.3f CPU s/min\n", exe, ns / 1e9 }'
-    kill "$pid"
+    bash "$root/bench/win32/exe_cpu.sh" "${TORVEN_BENCH_EXE:-$build/platform/win32/torven.exe}"
 fi
