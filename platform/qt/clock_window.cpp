@@ -118,7 +118,12 @@ QFont ReadoutFont(std::span<const QSize> labels) {
     QFont font = QApplication::font();
     font.setStyleHint(QFont::SansSerif);
     font.setStyleStrategy(QFont::NoAntialias);  // solid ForeColor, no grey fringes
-    for (int pixels = 64; pixels > 1; --pixels) {
+    // A font's height is at least its pixel size: start at the tallest room, not to
+    // load dozens of sizes the font cache throws away later.
+    int tallest = 1;
+    for (QSize room : labels)
+        tallest = std::max(tallest, room.height());
+    for (int pixels = std::min(tallest, 64); pixels > 1; --pixels) {
         font.setPixelSize(pixels);
         const QFontMetrics metrics(font);
         char16_t widest = u'0';
@@ -205,6 +210,7 @@ void ClockWindow::Attach(FormEvents& events) {
         labels.emplace_back(scale_.ToPixels(ReadoutWidth(label.Width)),
                             scale_.ToPixels(label.Height));
     setFont(ReadoutFont(labels));
+    glyphs_.clear();
     // A logout asks first (the session manager's "save yourself") and may still be
     // cancelled: save, and stay. When the session ends, the application quits.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
@@ -228,7 +234,11 @@ void ClockWindow::Tick() {
     ticking_ = true;
     events_->Timer();
     ticking_ = false;
-    repaint(std::exchange(dirty_, QRegion()));
+    // One rectangle per band: a few rectangles to paint and send, and cheap to collect.
+    QRegion dirty;
+    for (QRect& band : dirty_)
+        dirty += std::exchange(band, QRect());
+    repaint(dirty);
     if (events_) ArmTimer();
 }
 
@@ -296,6 +306,7 @@ void ClockWindow::ResizeTo(QSize size) {
     if (this->size() != size) resize(size);
 
     ratio_ = devicePixelRatioF();
+    glyphs_.clear();
     QImage next(size * ratio_, QImage::Format_RGB32);
     if (next.isNull()) {
         Warn("TORVEN: no memory for a window of this size");
@@ -329,7 +340,7 @@ int ClockWindow::DevicePen(int penWidth) const {
     return std::max(1, CInt(penWidth * ratio_));
 }
 
-void ClockWindow::Draw(Color color, const std::function<void(const SpanSink&)>& shape) {
+void ClockWindow::Draw(Color color, FunctionRef<void(const SpanSink&)> shape) {
     if (image_.isNull()) return;
     const QRgb ink = ToQColor(color).rgb();
     uchar* const bits = image_.bits();
@@ -360,9 +371,11 @@ void ClockWindow::Draw(Color color, const std::function<void(const SpanSink&)>& 
 
 void ClockWindow::Changed(QRect logical) {
     if (logical.isEmpty()) return;
-    if (ticking_)
-        dirty_ += logical;
-    else
+    if (ticking_) {
+        const auto band = static_cast<std::size_t>(std::max(logical.top(), 0) / kBandRows);
+        if (band >= dirty_.size()) dirty_.resize(band + 1);
+        dirty_[band] |= logical;
+    } else
         update(logical);
 }
 
@@ -557,13 +570,57 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
         painter.drawImage(
             QRectF(area), image_,
             QRectF(area.topLeft().toPointF() * ratio_, area.size().toSizeF() * ratio_));
-    painter.setFont(font());
     for (const ShownLabel& label : shown_) {
         if (!label.visible || !event->region().intersects(label.rect)) continue;
         painter.setClipRect(label.rect);
+        DrawLabel(painter, label);
+    }
+}
+
+const ClockWindow::Glyph& ClockWindow::GlyphOf(QChar c, const QColor& colour) {
+    if (glyphs_.size() > 256) glyphs_.clear();  // after many colours
+    Glyph& glyph = glyphs_[{colour.rgb(), c.unicode()}];
+    if (glyph.image.isNull()) {
+        const QFontMetricsF metrics(font());
+        glyph.advance = metrics.horizontalAdvance(c);
+        const int side = 2 * kGlyphMargin;
+        glyph.image = QImage(QSize(static_cast<int>(std::ceil(glyph.advance)) + side,
+                                   static_cast<int>(std::ceil(metrics.height())) + side) *
+                                 ratio_,
+                             QImage::Format_ARGB32_Premultiplied);
+        glyph.image.setDevicePixelRatio(ratio_);
+        glyph.image.fill(Qt::transparent);
+        QPainter painter(&glyph.image);
+        painter.setFont(font());
+        painter.setPen(colour);
+        painter.drawText(QPointF(kGlyphMargin, kGlyphMargin + metrics.ascent()), QString(c));
+    }
+    return glyph;
+}
+
+void ClockWindow::DrawLabel(QPainter& painter, const ShownLabel& label) {
+    // The readout's digits and separators, at a whole pixel ratio, are kept images of
+    // their characters: drawText lays out the text again each second, which costs more
+    // than the rest of the tick. They land where drawText puts its glyphs (no kerning
+    // between these characters, each glyph at the floor of its device position).
+    const bool kept = ratio_ == std::floor(ratio_) &&
+                      std::all_of(label.text.begin(), label.text.end(), [](QChar c) {
+                          return c.unicode() < 128 && (c.isDigit() || c.isPunct());
+                      });
+    if (!kept) {
+        painter.setFont(font());
         painter.setPen(label.colour);
         painter.drawText(label.rect.topLeft() + QPointF(0, QFontMetricsF(font()).ascent()),
                          label.text);
+        return;
+    }
+    qreal x = label.rect.left();
+    for (QChar c : label.text) {
+        const Glyph& glyph = GlyphOf(c, label.colour);
+        const qreal left = std::floor(x * ratio_) / ratio_;
+        painter.drawImage(QPointF(left - kGlyphMargin, label.rect.top() - kGlyphMargin),
+                          glyph.image);
+        x += glyph.advance;
     }
 }
 

@@ -23,6 +23,7 @@
 #include <array>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
 #include <span>
 #include <vector>
@@ -32,6 +33,7 @@
 #include "twips.h"
 
 class QMenu;
+class QPainter;
 
 namespace torven::qt {
 
@@ -113,13 +115,23 @@ class ClockWindow : public QWidget, public FormsRuntime {
         bool visible = false;
     };
 
+    // A readout character as drawText draws it in `colour`, with a margin of kGlyphMargin
+    // pixels, and its advance.
+    struct Glyph {
+        QImage image;
+        qreal advance = 0;
+    };
+    static constexpr int kGlyphMargin = 4;
+    const Glyph& GlyphOf(QChar c, const QColor& colour);
+    void DrawLabel(QPainter& painter, const ShownLabel& label);
+
     void ResizeTo(QSize size);
     void CentreOnScreen(QWidget& dialog) const;
     Point ToDevice(Point twips) const;
     int DevicePen(int penWidth) const;
     // Sets the runs of image pixels that `shape` hands out; those that changed are
     // repainted (at the end of a tick, or soon after any other event).
-    void Draw(Color color, const std::function<void(const SpanSink&)>& shape);
+    void Draw(Color color, FunctionRef<void(const SpanSink&)> shape);
     void Changed(QRect logical);
     void ArmTimer();
     QRect LabelPixels(const Label& label) const;
@@ -136,11 +148,14 @@ class ClockWindow : public QWidget, public FormsRuntime {
     qreal ratio_ = 1;         // image pixels per device-independent pixel
     QImage image_;
     bool ticking_ = false;
-    QRegion dirty_;  // logical pixels the tick changed, painted when it ends
+    // What the tick changed, in logical pixels, painted when it ends: the bounding box
+    // of the changes whose top lies in each band of kBandRows rows.
+    std::vector<QRect> dirty_;
     std::time_t nowSeconds_ = -1;
     DateTime nowLocal_;
     QSize size_;  // the size the form was last told about
     std::array<ShownLabel, 2> shown_;
+    std::map<std::pair<QRgb, char16_t>, Glyph> glyphs_;  // for the font at ratio_
     int timerFd_ = -1;
     QSocketNotifier tickNotifier_{QSocketNotifier::Read};
     std::string storeApp_, storePath_;

@@ -56,7 +56,9 @@ void FillPolygon(const Point (&corners)[4], const SpanSink& span) {
             xs[n++] = CeilDiv(std::int64_t{p.x} * (q.y - p.y) + std::int64_t{y - p.y} * (q.x - p.x),
                               q.y - p.y);
         }
-        std::sort(xs, xs + n);
+        for (int i = 1; i < n; ++i)  // at most four crossings
+            for (int j = i; j > 0 && xs[j - 1] > xs[j]; --j)
+                std::swap(xs[j - 1], xs[j]);
         for (int i = 0; i + 1 < n; i += 2)
             if (xs[i] < xs[i + 1]) span(y, xs[i], xs[i + 1]);
     }

@@ -4,14 +4,35 @@
 // Coordinates are device pixels; every function hands out runs [x0, x1) of one row y.
 #pragma once
 
-#include <functional>
+#include <type_traits>
 #include <vector>
 
 #include "forms_runtime.h"
 
 namespace torven::qt {
 
-using SpanSink = std::function<void(int y, int x0, int x1)>;
+// A callable passed down, not kept: unlike std::function, making one allocates nothing
+// (the clock draws a few dozen shapes a second, each in runs of a few pixels).
+template <typename Signature>
+class FunctionRef;
+template <typename R, typename... Args>
+class FunctionRef<R(Args...)> {
+  public:
+    template <typename F>
+    requires(!std::is_same_v<std::remove_cvref_t<F>, FunctionRef> &&
+             std::is_invocable_r_v<R, const F&, Args...>)
+        FunctionRef(const F& f)  // NOLINT: converts like std::function
+        : object_(&f), call_([](const void* o, Args... args) -> R {
+              return (*static_cast<const F*>(o))(args...);
+          }) {}
+    R operator()(Args... args) const { return call_(object_, args...); }
+
+  private:
+    const void* object_;
+    R (*call_)(const void*, Args...);
+};
+
+using SpanSink = FunctionRef<void(int y, int x0, int x1)>;
 
 // A one-pixel line from a towards b, b itself excluded, as GDI's LineTo draws it: a
 // Bresenham line whose ties go the way GDI's do in each octant.

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSettings>
@@ -194,6 +195,34 @@ TEST(QtWindow, AScreenOfAnotherPixelRatioGetsTheFaceDrawnAtItsRatio) {
     EXPECT_EQ(std::tuple(shot.width, events.resizes, sharp), std::tuple(200, 3, true));
     host.SetWidth(80000);
     EXPECT_EQ(host.Width(), kMaxSidePixels / 2 * 15.0f);
+}
+
+// The readout's characters come from kept images: on drawText's pixels, at either ratio.
+TEST(QtWindow, TheReadoutSetsTheSamePixelsAsDrawText) {
+    for (const int left : {8, 5100}) {  // the screens of ratio 1 and 2
+        QtHost host;
+        RecordingEvents events;
+        events.onResize = [&] { host.Fill(0xFFFF00); };
+        host.Attach(events), host.SetWidth(1800), host.SetHeight(600), host.Show();
+        host.move(left, 8);
+        Settle();
+        Label& label = events.labels[1];
+        label.Left = 90, label.Top = 60, label.Width = 1500, label.ForeColor = 0x000080;
+        for (const char* text : {"01:23/45:67/89", "26/12/06"}) {
+            label.Caption = text, label.Visible = false;
+            host.LabelChanged(1);
+            QImage expected = host.grab().toImage();
+            QPainter painter(&expected);
+            const QRect rect(6, 4, 100, 13);
+            painter.setClipRect(rect), painter.setFont(host.font()), painter.setPen(Qt::darkRed);
+            painter.drawText(rect.topLeft() + QPointF(0, QFontMetricsF(host.font()).ascent()),
+                             text);
+            painter.end();
+            label.Visible = true;
+            host.LabelChanged(1);
+            EXPECT_EQ(host.grab().toImage(), expected) << text << " at x " << left;
+        }
+    }
 }
 
 TEST(QtWindow, MouseEventsArriveInTwipsWithTheFormsCodes) {
