@@ -18,7 +18,8 @@ int main(int argc, char* argv[]) {
     if (const auto status = torven::qt::CheckDisplay()) return *status;
     // Each tick sends the X server a few small rectangles. Over shared memory Qt waits
     // for the server before each send: a round trip, two more wake-ups a second and
-    // more work for the server, even at the largest size (bench/RESULTS.md).
+    // more work for the server, up to the largest size the menu offers (only a window
+    // of about 1000 pixels, set by hand, is cheaper over shared memory: bench/RESULTS.md).
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication::setApplicationName(QStringLiteral("TORVEN"));
