@@ -353,7 +353,7 @@ def report_side_by_side(results, args):
         label = LABELS.get(name, " ".join(CLIENTS[name]) if name != "torven" else "torven")
         print(f"| {label} | {m['client']:.3f} | {m['x']:.3f} | {m['client'] + m['x']:.3f} | "
               f"{m['switches']:.1f} | {m['rss']:.1f} | {m['pss']:.1f} | {m['private']:.1f} | "
-              (f"{m['mapped']:.0f} |" if m["mapped"] == m["mapped"] else "– |"))
+              + (f"{m['mapped']:.0f} |" if m["mapped"] == m["mapped"] else "– |"))
     if "torven" in results and "xclock" in results:
         ratios = [(t["client"] + t["x"]) / (x["client"] + x["x"])
                   for t, x in zip(results["torven"], results["xclock"])]
