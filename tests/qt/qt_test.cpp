@@ -250,6 +250,7 @@ TEST(QtWindow, MouseEventsArriveInTwipsWithTheFormsCodes) {
 TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
     QtClock c;
     const auto menu = qt::BuildPopupMenu(c.form.Menu(), &c);
+    ASSERT_EQ(menu->actions().size(), 16);
     for (int i = 0; i < 16; ++i) {
         const QAction* action = menu->actions().value(i);
         const MenuItem& item = c.form.Menu()[i];
@@ -297,10 +298,13 @@ TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
 TEST(QtSettings, TheStartupGroupOfTheUsersFileAndWhatKilledWritersLeft) {
     QtHost host;
     const QString folder = host.dir.path() + "/TORVEN/";
-    EXPECT_TRUE(host.SaveSettings("TORVEN", "Startup", {{SettingText{"Color1", "16777215"}}}));
+    QDir().mkpath(folder);
     QFile file(folder + "TORVEN.conf");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("; by hand\n") == 10);
+    file.close();
+    EXPECT_TRUE(host.SaveSettings("TORVEN", "Startup", {{SettingText{"Color1", "16777215"}}}));
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    EXPECT_EQ(file.readAll(), "[Startup]\nColor1=16777215\n");
+    EXPECT_EQ(file.readAll(), "; by hand\n\n[Startup]\nColor1=16777215\n");
     file.write("Top=1, 5\nLeft=@ByteArray(240)\n\n[Other]\nx=1\n");
     file.close();
     EXPECT_EQ(host.GetSetting("TORVEN", "Startup", "Top", "120"), "1, 5");
@@ -314,8 +318,9 @@ TEST(QtSettings, TheStartupGroupOfTheUsersFileAndWhatKilledWritersLeft) {
     EXPECT_TRUE(host.SaveSettings("TORVEN", "Startup", {{SettingText{"Top", "120"}}}));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList({"TORVEN.conf", running}));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(),
-              "[Startup]\nColor1=16777215\nLeft=@ByteArray(240)\nTop=120\n\n[Other]\nx=1\n");
+    EXPECT_EQ(
+        file.readAll(),
+        "; by hand\n\n[Startup]\nColor1=16777215\nLeft=@ByteArray(240)\nTop=120\n\n[Other]\nx=1\n");
 }
 
 TEST(QtCommandLine, HelpVersionAnUnknownArgumentAndAnUnreachableDisplay) {
