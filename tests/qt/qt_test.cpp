@@ -235,14 +235,14 @@ TEST(QtWindow, MouseEventsArriveInTwipsWithTheFormsCodes) {
         QMouseEvent event(type, at, at, host.geometry().topLeft() + at, button, held, modifiers);
         QCoreApplication::sendEvent(&host, &event);
     };
-    send(QEvent::MouseButtonPress, {10, 20}, Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+    send(QEvent::MouseButtonPress, {10, 20}, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
     send(QEvent::MouseMove, {12, 20}, Qt::NoButton, Qt::LeftButton | Qt::RightButton,
-         Qt::ShiftModifier | Qt::AltModifier);
+         Qt::ControlModifier | Qt::AltModifier);
     send(QEvent::MouseButtonRelease, {12, 21}, Qt::LeftButton, Qt::RightButton);
     send(QEvent::MouseButtonPress, {1, 2}, Qt::MiddleButton, Qt::MiddleButton);
     using M = RecordingEvents::Mouse;
-    EXPECT_EQ(events.mouse, (std::vector<M>{{'D', 1, 2, 150, 300},
-                                            {'M', 3, 5, 180, 300},
+    EXPECT_EQ(events.mouse, (std::vector<M>{{'D', 1, 1, 150, 300},
+                                            {'M', 3, 6, 180, 300},
                                             {'U', 1, 0, 180, 315},
                                             {'D', 4, 0, 15, 30}}));
 }
