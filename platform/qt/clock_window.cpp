@@ -375,8 +375,9 @@ void ClockWindow::Changed(QRect logical) {
         const auto band = static_cast<std::size_t>(std::max(logical.top(), 0) / kBandRows);
         if (band >= dirty_.size()) dirty_.resize(band + 1);
         dirty_[band] |= logical;
-    } else
+    } else {
         update(logical);
+    }
 }
 
 void ClockWindow::Fill(Color color) {

@@ -7,8 +7,9 @@
 // made anew (and the face redrawn) when the ratio changes, at most kMaxSidePixels a side,
 // on the pixels the Windows build's GDI sets (see gdi_pixels.h), repainting only
 // the pixels and readout characters that changed; the readout labels painted over it
-// inside their own rectangles, in a font chosen to fit them; GDI's elliptic mask; the
-// always-in-front band; mouse events in twips; popup menu, colour dialog, message box;
+// inside their own rectangles, in a font chosen to fit them, from kept images of their
+// characters; GDI's elliptic mask; the always-in-front band; mouse events in twips;
+// popup menu, colour dialog, message box;
 // the settings in QSettings' file, written in one atomic replacement (settings_file.h);
 // a session that may end saves, one that ends unloads; one tick at the start of each
 // second of the system clock (a realtime timerfd), and one at once when the clock is
