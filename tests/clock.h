@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "form1.h"
 #include "test_runtime.h"
 
@@ -34,10 +36,18 @@ struct Clock {
         }
     }
     const FormVariables& v() const { return form.Variables(); }
-    std::size_t Count(std::string_view prefix) const { return rt.Find(prefix).size(); }
+    int Count(std::string_view prefix) const { return int(rt.Find(prefix).size()); }
     std::string Last(std::string_view prefix) const {
         const Texts found = rt.Find(prefix);
         return found.empty() ? "" : found.back();
+    }
+    // The assignments to the window's rectangle, in order: "H 3200 W 3200".
+    std::string Moves() const {
+        std::string moves;
+        for (const std::string& entry : rt.log)
+            if (entry.size() > 1 && entry[1] == ' ' && std::strchr("LTWH", entry[0]))
+                moves += (moves.empty() ? "" : " ") + entry;
+        return moves;
     }
     // The window and the look in one line: "120,120 1600x1600 white/blue/black text black"
     // and the switches that are on.

@@ -8,16 +8,12 @@ namespace {
 constexpr double kPI = 3.1415926535898;
 
 TEST(Geometry, TheDialAndTheReadoutFollowTheWindow) {
-    struct Case {
-        float width, height;
-        std::int32_t centerX, centerY, radius;
-    };
-    for (const Case& k : {Case{1600, 1600, 770, 780, 620}, Case{400, 400, 170, 180, 20},
-                          Case{80000, 80000, 39970, 39980, 39820}, Case{1600, 2000, 770, 980, 620},
-                          Case{59, 59, 0, 10, -150}, Case{61, 61, 0, 10, -150}}) {
-        const Dial d = FaceDial(k.width, k.height, kPI);
-        EXPECT_EQ(std::tuple(d.centerX, d.centerY, d.radius),
-                  std::tuple(k.centerX, k.centerY, k.radius));
+    const std::tuple<float, float, std::int32_t, std::int32_t, std::int32_t> dials[] = {
+        {1600, 1600, 770, 780, 620}, {400, 400, 170, 180, 20}, {80000, 80000, 39970, 39980, 39820},
+        {1600, 2000, 770, 980, 620}, {59, 59, 0, 10, -150},    {61, 61, 0, 10, -150}};
+    for (const auto& [width, height, x, y, radius] : dials) {
+        const Dial d = FaceDial(width, height, kPI);
+        EXPECT_EQ(std::tuple(d.centerX, d.centerY, d.radius), std::tuple(x, y, radius));
     }
     EXPECT_EQ(TimeLabelPlace(FaceDial(1602, 1602, kPI)), (LabelPlace{471, 976.25f}));
     // At the reset size the readout stands where the face drawing puts it.
@@ -29,53 +25,42 @@ TEST(Geometry, TheDialAndTheReadoutFollowTheWindow) {
 
 TEST(Geometry, HandsAndMarksOnTheDial) {
     const Dial d{770, 780, 620, kPI};
-    struct Hand {
-        float position;
-        double length;
-        Point end;
-    };
-    for (const Hand& k :
-         {Hand{15, 0.5, {1080, 780}}, Hand{0, 0.75, {770, 315}}, Hand{30, 0.8, {770, 1276}},
-          Hand{60, 0.5, {770, 470}}, Hand{10, 0.8, {1200, 532}}, Hand{66.666664f, 0.5, {969, 543}}})
-        EXPECT_EQ(d.HandEnd(k.position, k.length), k.end) << k.position;
-    struct Mark {
-        float index;
-        Stroke stroke;
-    };
-    for (const Mark& k :
-         {Mark{1, {{{834, 1384}, {835, 1403}}}}, Mark{14, {{{1374, 844}, {1393, 845}}}},
-          Mark{16, {{{1374, 716}, {1393, 715}}}}, Mark{29, {{{834, 176}, {835, 157}}}},
-          Mark{44, {{{166, 716}, {147, 715}}}}, Mark{59, {{{706, 1384}, {705, 1403}}}}})
-        EXPECT_EQ(d.MinuteMark(k.index), k.stroke) << k.index;
+    const std::tuple<float, double, Point> hands[] = {
+        {15, 0.5, {1080, 780}}, {0, 0.75, {770, 315}},  {30, 0.8, {770, 1276}},
+        {60, 0.5, {770, 470}},  {10, 0.8, {1200, 532}}, {66.666664f, 0.5, {969, 543}}};
+    for (const auto& [position, length, end] : hands)
+        EXPECT_EQ(d.HandEnd(position, length), end) << position;
+    const std::pair<float, Stroke> marks[] = {
+        {1, {{{834, 1384}, {835, 1403}}}},  {14, {{{1374, 844}, {1393, 845}}}},
+        {16, {{{1374, 716}, {1393, 715}}}}, {29, {{{834, 176}, {835, 157}}}},
+        {44, {{{166, 716}, {147, 715}}}},   {59, {{{706, 1384}, {705, 1403}}}}};
+    for (const auto& [index, stroke] : marks)
+        EXPECT_EQ(d.MinuteMark(index), stroke) << index;
     EXPECT_EQ(d.HourMark(0, 40), (Stroke{{{730, 1360}, {810, 1440}}}));
     EXPECT_EQ(d.HourMark(15, 40), (Stroke{{{1350, 740}, {1430, 820}}}));
     EXPECT_EQ(Dial(39970, 39980, 39820, kPI).HourMark(15, 40)[1], (Point{79830, 40020}));
     // The minute test near twelve on a radius of 1000: hh:00:01 against :02 and :03.
     const Dial big{1150, 1160, 1000, kPI};
-    EXPECT_EQ(big.HandReach(1 / 60.0f, 0.8), 1);
-    EXPECT_EQ(big.HandReach(2 / 60.0f, 0.3), 1);
-    EXPECT_EQ(big.HandReach(3 / 60.0f, 0.3), 2);
+    EXPECT_EQ(std::tuple(big.HandReach(1 / 60.0f, 0.8), big.HandReach(2 / 60.0f, 0.3),
+                         big.HandReach(3 / 60.0f, 0.3)),
+              std::tuple(1, 1, 2));
 }
 
 TEST(Tick, HandPositionsComeFromTheTime) {
-    struct Case {
-        DateTime first, rest;  // the first reading of the clock, and the four after it
-        float hourPos, minutePos;
-        int secondPos;
-    };
-    const DateTime t1320{2026, 12, 6, 13, 20, 30}, noon{2026, 12, 6, 12, 0, 0},
-        midnight{2026, 12, 6, 0, 0, 0}, before1{2026, 12, 6, 12, 59, 59},
-        at1{2026, 12, 6, 13, 0, 0};
     // A third of the way from one o'clock to two; noon and midnight; readings that
-    // straddle an hour take each field from its own reading.
-    for (const Case& k : {Case{t1320, t1320, 66.666664f, 20.5f, 30}, Case{noon, noon, 60, 0, 0},
-                          Case{midnight, midnight, 0, 0, 0}, Case{before1, at1, 60, 0, 0}}) {
+    // straddle an hour (the first, then four more) take each field from its own reading.
+    const std::tuple<DateTime, DateTime, float, float, int> cases[] = {
+        {{2026, 12, 6, 13, 20, 30}, {2026, 12, 6, 13, 20, 30}, 66.666664f, 20.5f, 30},
+        {{2026, 12, 6, 12, 0, 0}, {2026, 12, 6, 12, 0, 0}, 60, 0, 0},
+        {{2026, 12, 6, 0, 0, 0}, {2026, 12, 6, 0, 0, 0}, 0, 0, 0},
+        {{2026, 12, 6, 12, 59, 59}, {2026, 12, 6, 13, 0, 0}, 60, 0, 0}};
+    for (const auto& [first, rest, hourPos, minutePos, secondPos] : cases) {
         Clock c({}, {2026, 12, 6, 9, 9, 9});
-        c.rt.readings = {k.first, k.rest, k.rest, k.rest, k.rest};
+        c.rt.readings = {first, rest, rest, rest, rest};
         c.form.Timer();
         const FormVariables& v = c.v();
         EXPECT_EQ(std::tuple(v.hourPos, v.minutePos, v.secondPos, v.markHalfSize),
-                  std::tuple(k.hourPos, k.minutePos, k.secondPos, 40));
+                  std::tuple(hourPos, minutePos, secondPos, 40));
     }
 }
 
@@ -90,8 +75,8 @@ TEST(Tick, DrawsOnTheFirstTickOfEachSecondOnlyTheHands) {
               (Texts{"line w2 white 770,780 1160,1033", "line w1 white 770,780 770,1276",
                      "line w5 black 770,780 969,543", "line w2 black 770,780 1160,1034",
                      "line w1 black 770,780 718,1273"}));
-    EXPECT_EQ(c.Count("box w1 black"), 12u);
-    EXPECT_EQ(c.Count("fill") + c.Count("region"), 0u);
+    EXPECT_EQ(c.Count("box w1 black"), 12);
+    EXPECT_EQ(c.Count("fill") + c.Count("region"), 0);
     EXPECT_EQ(c.form.DrawWidth(), 1);
     c.At(13, 21, 0);  // a new minute moves the hour hand too
     c.Run(1);
@@ -119,20 +104,15 @@ TEST(Hands, TheMinuteHandsEraseIsSkippedNearTwelveAndCaughtUpLater) {
     c.rt.log.clear();
     c.Run(3);
     EXPECT_EQ(c.rt.Find("line w2 white"), Texts{"line w2 white 1150,1160 1151,410"});  // 05:00:01's
-    EXPECT_EQ(c.Count("line w1 white"), 2u);
+    EXPECT_EQ(c.Count("line w1 white"), 2);
 }
 
 TEST(Readout, ShowsWhatTheWidthAndTheSwitchAllow) {
-    struct Case {
-        float width;
-        bool time, date;
-    };
-    for (const Case& k : {Case{1199.9f, false, false}, Case{1200, true, false},
-                          Case{1699.9f, true, false}, Case{1700, true, true}}) {
+    for (const auto& [width, lines] : {std::pair(1199.9f, 0), {1200, 1}, {1699.9f, 1}, {1700, 2}}) {
         Clock c({}, {2026, 12, 6, 13, 20, 30});
-        c.rt.SetWidth(k.width);
+        c.rt.SetWidth(width);
         EXPECT_EQ(std::pair(c.form.Label1().Visible, c.form.Label2().Visible),
-                  std::pair(k.time, k.date));
+                  std::pair(lines > 0, lines > 1));
     }
     Clock c({{"Size", "1700"}}, {2026, 12, 6, 13, 20, 30});
     EXPECT_EQ(c.form.Label1().Caption + " " + c.form.Label2().Caption, "13:20:30 26/12/06");
@@ -151,25 +131,21 @@ TEST(Readout, ShowsWhatTheWidthAndTheSwitchAllow) {
 }
 
 TEST(HourColors, FollowTheHourOfTheDay) {
-    struct Band {
-        int from, to;
-        std::string background, frame, hands;
-    };
-    for (const Band& band :
-         {Band{22, 24, "black", "blue", "white"}, Band{1, 4, "black", "grey", "white"},
-          Band{5, 6, "navy", "blue", "white"}, Band{7, 9, "cyan", "blue", "black"},
-          Band{10, 16, "white", "blue", "black"}, Band{17, 18, "white", "red", "black"},
-          Band{19, 21, "cyan", "navy", "maroon"}}) {
-        for (int hour = band.from; hour <= band.to; ++hour) {
+    using S = std::string;
+    const std::tuple<int, int, S, S, S> bands[] = {
+        {22, 24, "black", "blue", "white"}, {1, 4, "black", "grey", "white"},
+        {5, 6, "navy", "blue", "white"},    {7, 9, "cyan", "blue", "black"},
+        {10, 16, "white", "blue", "black"}, {17, 18, "white", "red", "black"},
+        {19, 21, "cyan", "navy", "maroon"}};
+    for (const auto& [from, to, background, frame, hands] : bands)
+        for (int hour = from; hour <= to; ++hour) {
             Clock c({}, {2026, 12, 6, hour % 24, 30, 0});
             c.form.Click(2);
-            EXPECT_EQ(c.State(), "120,120 1600x1600 " + band.background + "/" + band.frame + "/" +
-                                     band.hands + " text " + band.hands +
-                                     " anadigi mnuTopmost henka");
-            EXPECT_EQ(c.Last("circle"), "circle w9 " + band.frame + " 770,780 r770");
-            EXPECT_TRUE(c.Last("line w1").starts_with("line w1 " + band.hands + " ")) << hour;
+            EXPECT_EQ(c.State(), "120,120 1600x1600 " + background + "/" + frame + "/" + hands +
+                                     " text " + hands + " anadigi mnuTopmost henka");
+            EXPECT_EQ(c.Last("circle"), "circle w9 " + frame + " 770,780 r770");
+            EXPECT_TRUE(c.Last("line w1").starts_with("line w1 " + hands + " ")) << hour;
         }
-    }
 }
 
 TEST(HourColors, WhileOnTheFaceIsRebuiltOnceAMinute) {
@@ -177,12 +153,10 @@ TEST(HourColors, WhileOnTheFaceIsRebuiltOnceAMinute) {
     EXPECT_EQ(c.v().bgColor, kWhite);  // start-up shows the stored colours
     c.rt.log.clear();
     c.Run(11);  // to 09:59:00
-    EXPECT_EQ(c.Count("region"), 1u);
-    EXPECT_EQ(c.v().bgColor, kCyan);
-    c.Run(61);  // to 10:00:00
-    EXPECT_EQ(c.Count("region"), 2u);
-    EXPECT_EQ(c.Count("fill"), 4u);  // a clear and the new background at each rebuild
-    EXPECT_EQ(c.v().bgColor, kWhite);
+    EXPECT_EQ(std::pair(c.Count("region"), c.v().bgColor), std::pair(1, kCyan));
+    c.Run(61);  // to 10:00:00; a clear and the new background at each rebuild
+    EXPECT_EQ(std::tuple(c.Count("region"), c.Count("fill"), c.v().bgColor),
+              std::tuple(2, 4, kWhite));
     // A picked colour lasts until the minute changes.
     c.rt.picks = {kRed};
     c.form.Click(9);

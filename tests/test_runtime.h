@@ -1,8 +1,7 @@
-// An in-memory host for Form1. It keeps the window's rectangle in whole pixels (15
-// twips a pixel, or exactly as assigned) and raises Resize when an assignment changes
-// the size; it answers from a settings map, a settable clock, a scripted menu choice
-// and colour picker; and it writes every effect the form asks for, in order, as a line
-// of `log`. It decides nothing a real host would decide differently.
+// An in-memory host for Form1: the window's rectangle in whole pixels (or exactly as
+// assigned), Resize when an assignment changes the size, answers from a settings map, a
+// settable clock and scripted menu and colour choices, and each effect the form asks for,
+// in order, as a line of `log`. It decides nothing a real host would decide differently.
 #pragma once
 
 #include <deque>
@@ -24,16 +23,15 @@ std::string ColorName(Color color);
 class TestRuntime final : public FormsRuntime {
   public:
     // twipsPerPixel 0 keeps positions and sizes exactly as assigned.
-    explicit TestRuntime(double twipsPerPixel = 15) : scale_(twipsPerPixel ? twipsPerPixel : 15) {
-        exact_ = twipsPerPixel == 0;
-        for (int i = 0; i < 4; ++i)
-            rect_[i] = Whole(rect_[i]);
+    explicit TestRuntime(double twipsPerPixel = 15)
+        : scale_(twipsPerPixel ? twipsPerPixel : 15), exact_(twipsPerPixel == 0) {
+        for (float& side : rect_)
+            side = Whole(side);
     }
     void Attach(FormEvents& form) { form_ = &form; }
 
-    // What the form asked for, e.g. "line w5 black 770,780 1080,780", "W 3200",
-    // "save Top=120" (a line a value; a refused save writes none), "destroy 1",
-    // "zorder topmost 8,8 107x107 0x50", "region 1,1 108,109".
+    // E.g. "line w5 black 770,780 1080,780", "W 3200", "save Top=120" (a line a value;
+    // none when refused), "destroy 1", "zorder topmost 8,8 107x107 0x50", "region 1,1 108,109".
     std::vector<std::string> log;
     std::vector<std::string> Find(std::string_view prefix) const;
 
@@ -92,7 +90,7 @@ class TestRuntime final : public FormsRuntime {
 
     FormEvents* form_ = nullptr;
     TwipsScale scale_;
-    bool exact_ = false;
+    bool exact_;
     float rect_[4] = {120, 135, 1575, 1575};  // left, top, width, height: the design
 };
 

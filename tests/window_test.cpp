@@ -14,8 +14,8 @@ const std::map<std::string, std::string> kNine = {
 TEST(StartUp, BeforeLoadTheDesignHoldsAndNothingRuns) {
     Clock c;
     EXPECT_EQ(c.State(), "120,135 1575x1575 black/black/black text black anadigi");
-    EXPECT_EQ(std::pair(c.form.Label1().Width, c.form.Label2().Width), std::pair(675.0f, 800.0f));
-    EXPECT_EQ(c.form.TimerInterval(), 100);
+    EXPECT_EQ(std::tuple(c.form.Label1().Width, c.form.Label2().Width, c.form.TimerInterval()),
+              std::tuple(675.0f, 800.0f, 100));
     c.form.Timer();
     c.form.MouseDown(kRightButton, 0, 100, 100);
     EXPECT_TRUE(c.rt.log.empty());
@@ -66,12 +66,12 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
         const std::string where = k.stored.empty() ? "" : k.stored.begin()->second;
         EXPECT_EQ(c.State(), k.state.empty() ? "120,120 1600x1600" + kLook : k.state) << where;
         const Texts warnings = c.rt.Find("warn");
-        EXPECT_EQ(warnings.size(), k.warning.empty() ? 0u : 1u) << where;
+        EXPECT_EQ(warnings.size(), k.warning.empty() ? 0 : 1) << where;
         for (const std::string& warning : warnings)
             EXPECT_TRUE(warning.starts_with("warn TORVEN: setting " + k.warning)) << warning;
-        EXPECT_TRUE(c.rt.visible) << where;
-        EXPECT_EQ(c.rt.topmost, c.form.Checked("mnuTopmost")) << where;
-        EXPECT_EQ(c.Count("save"), 0u);
+        EXPECT_TRUE(c.rt.visible && c.rt.topmost == c.form.Checked("mnuTopmost") &&
+                    c.Count("save") == 0)
+            << where;
     }
 }
 
@@ -111,7 +111,7 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
         k.form.SessionMayEnd();
         k.rt.refuseWrites = !laterWorks;
         k.form.Click(15);
-        EXPECT_EQ(k.Count("warn TORVEN: could not save setting "), laterWorks ? 9u : 18u);
+        EXPECT_EQ(k.Count("warn TORVEN: could not save setting "), laterWorks ? 9 : 18);
         EXPECT_EQ(k.Last("warn"), "warn TORVEN: could not save setting Henka = False");
         EXPECT_EQ(k.rt.log.back(), laterWorks ? "destroy" : "destroy 1");
     }
@@ -142,13 +142,12 @@ TEST(Mouse, RightOpensTheMenuOnFaceAndReadoutALeftPressOnTheReadoutNeverDrags) {
             c.form.MouseUp(button, 0, at[0], at[1]);
         }
     }
-    EXPECT_EQ(c.Count("menu"), 3u);
+    EXPECT_EQ(c.Count("menu"), 3);
     c.form.MouseDown(kLeftButton, 0, inTime[0], inTime[1]);
     c.form.MouseMove(kLeftButton, 0, inTime[0] + 300, inTime[1] + 400);
     c.form.MouseUp(kLeftButton, 0, 0, 0);
     // Start-up's two moves, and the menus of the right presses only.
-    EXPECT_EQ(std::pair(c.Count("T ") + c.Count("L "), c.Count("menu")),
-              (std::pair<std::size_t, std::size_t>(2, 3)));
+    EXPECT_EQ(std::pair(c.Count("T ") + c.Count("L "), c.Count("menu")), std::pair(2, 3));
     // A hidden label takes no presses: the face gets them.
     c.form.Click(1);
     c.Run(2);
@@ -176,7 +175,7 @@ TEST(PopupMenu, ShowsTheSixteenEntriesAndRunsTheOneChosen) {
     c.rt.log.clear();
     c.form.MouseDown(kRightButton, 0, 200, 700);
     c.form.MouseDown(kLeftButton, 0, 500, 500);
-    EXPECT_EQ(c.Count("box"), 12u);
+    EXPECT_EQ(c.Count("box"), 12);
     EXPECT_EQ(c.v().dragX, 500);
     // A close that arrives while the menu is open wins over the choice.
     c.rt.menuChoice = 4;

@@ -5,26 +5,8 @@
 #include <sys/mount.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
-#include <QAction>
-#include <QApplication>
-#include <QColorDialog>
-#include <QDateTime>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QScreen>
-#include <QSessionManager>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
-#include <QThread>
-#include <QTimer>
-
+#include <QtWidgets>
 #include <csignal>
-#include <ctime>
 
 #include "clock_window.h"
 #include "command_line.h"
@@ -49,14 +31,13 @@ class QtHost : public Host, public qt::ClockWindow {
     void Attach(FormEvents& events) override { ClockWindow::Attach(events); }
     void Show() override { ShowWithoutActivating(), Settle(); }
     Shot Take() override {
-        const QImage image = grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage image = grab().toImage();
         Shot shot{image.width(), image.height(), {}};
         for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QRgb p = image.pixel(x, y);
-                const bool shown = mask().isEmpty() || mask().contains(QPoint(x, y));
-                shot.pixels.push_back(shown ? qRed(p) | qGreen(p) << 8 | qBlue(p) << 16 : -1);
-            }
+            for (int x = 0; x < image.width(); ++x)
+                shot.pixels.push_back(mask().isEmpty() || mask().contains(QPoint(x, y))
+                                          ? qt::FromQColor(image.pixelColor(x, y))
+                                          : -1);
         return shot;
     }
     // A file where the application's folder should be: no permission bits involved.
@@ -83,12 +64,9 @@ struct QtClock : QtHost {
 void WhenOpened(std::function<void(QWidget*)> act) {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        QWidget* open = QApplication::activePopupWidget();
-        if (!open) open = QApplication::activeModalWidget();
-        if (!open) return;
-        poll->deleteLater();
-        poll->stop();
-        act(open);
+        QWidget* popup = QApplication::activePopupWidget();
+        if (QWidget* open = popup ? popup : QApplication::activeModalWidget())
+            poll->deleteLater(), poll->stop(), act(open);
     });
     poll->start(10);
 }
@@ -104,12 +82,12 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     // The readout's font fits the widest time in the label (up to the 4 o'clock mark).
     const QFontMetrics readout(c.font());
     EXPECT_TRUE(readout.horizontalAdvance("00:00:00") <= 41 && readout.height() <= 13);
-    EXPECT_TRUE(c.isVisible() && c.windowTitle() == "TORVEN");
-    EXPECT_TRUE(c.windowFlags().testFlags(Qt::Tool | Qt::FramelessWindowHint |
+    EXPECT_TRUE(c.isVisible() && c.windowTitle() == "TORVEN" &&
+                c.windowFlags().testFlags(Qt::Tool | Qt::FramelessWindowHint |
                                           Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint));
     c.form.Click(0);
-    EXPECT_FALSE(c.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(c.geometry(), QRect(8, 8, 107, 107));
+    EXPECT_TRUE(!c.windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+                c.geometry() == QRect(8, 8, 107, 107));
     c.resize(150, 160);  // from outside, as a window manager might: the face follows
     Settle();
     EXPECT_EQ(std::pair(c.Height(), c.form.Variables().centerX), std::pair(2400.0f, 1095));
@@ -122,8 +100,7 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     qint64 area = 0;
     for (const QRect& r : c.painted)
         area += qint64(r.width()) * r.height();
-    EXPECT_GT(area, 0);
-    EXPECT_LT(area, 107 * 107 * 3 / 10);
+    EXPECT_TRUE(area > 0 && area < 107 * 107 * 3 / 10) << area;
     c.painted = QRegion();
     c.Tick();
     EXPECT_TRUE(c.painted.isEmpty());
@@ -135,8 +112,7 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
         if (fd.symLinkTarget().endsWith("[timerfd]")) timer = fd.fileName();
     timespec now{};
     itimerspec left{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    timerfd_gettime(timer.toInt(), &left);
+    clock_gettime(CLOCK_REALTIME, &now), timerfd_gettime(timer.toInt(), &left);
     EXPECT_EQ(((now.tv_nsec + left.it_value.tv_nsec) % 1'000'000'000 + 500'000) / 1'000'000, 2);
     QFile info("/proc/self/fdinfo/" + timer);
     info.open(QIODevice::ReadOnly);
@@ -252,12 +228,12 @@ TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
     const auto menu = qt::BuildPopupMenu(c.form.Menu(), &c);
     ASSERT_EQ(menu->actions().size(), 16);
     for (int i = 0; i < 16; ++i) {
-        const QAction* action = menu->actions().value(i);
+        const QAction* action = menu->actions()[i];
         const MenuItem& item = c.form.Menu()[i];
-        ASSERT_TRUE(action);
-        EXPECT_EQ(action->text().toStdString(), item.IsSeparator() ? "" : item.Caption);
-        EXPECT_EQ(std::tuple(action->isSeparator(), action->isChecked(), action->data().toInt()),
-                  std::tuple(item.IsSeparator(), item.Checked, i));
+        EXPECT_EQ(std::tuple(action->text().toStdString(), action->isSeparator(),
+                             action->isChecked(), action->data().toInt()),
+                  std::tuple(item.IsSeparator() ? "" : item.Caption, item.IsSeparator(),
+                             item.Checked, i));
     }
     WhenOpened([](QWidget* open) { PressKey(open, Qt::Key_B, "b"); });
     EXPECT_EQ(c.PopupMenu(c.form.Menu()), 4);
