@@ -67,26 +67,4 @@ struct Clock {
     Form1 form;
 };
 
-inline const char* kDefaultState =
-    "120,120 1600x1600 white/blue/black text black anadigi mnuTopmost";
-
-// What the face shows: each shape drawn since the last fill, in the colour it was last
-// drawn in, leaving out those drawn over in the background colour.
-inline std::map<std::string, std::string> Shown(const Texts& log) {
-    std::map<std::string, std::string> shapes;  // shape without its colour -> colour
-    std::string background;
-    for (const std::string& entry : log) {
-        const auto kind = entry.find(' '), colour = entry.find(' ', kind + 1);
-        if (entry.starts_with("fill")) shapes.clear(), background = entry.substr(kind + 1);
-        if (!entry.starts_with("line") && !entry.starts_with("box") &&
-            !entry.starts_with("circle") && !entry.starts_with("arc"))
-            continue;
-        const auto shape = entry.find(' ', colour + 1);
-        shapes[entry.substr(0, colour) + entry.substr(shape)] =
-            entry.substr(colour + 1, shape - colour - 1);
-    }
-    std::erase_if(shapes, [&](const auto& shape) { return shape.second == background; });
-    return shapes;
-}
-
 }  // namespace torven::testing

@@ -83,22 +83,6 @@ TEST(Tick, DrawsOnTheFirstTickOfEachSecondOnlyTheHands) {
     EXPECT_EQ(c.Last("line w5 white"), "line w5 white 770,780 969,543");
 }
 
-// After the wall clock jumps (set forward or back, or into the repeated hour when
-// daylight saving ends), the face shows what a clock started at that time shows.
-TEST(Tick, AfterAJumpTheFaceIsThatOfAFreshStart) {
-    for (const DateTime to : {DateTime{2026, 12, 6, 15, 45, 10}, DateTime{2026, 12, 6, 0, 20, 31},
-                              DateTime{2026, 12, 6, 1, 0, 0}}) {
-        Clock running({}, {2026, 12, 6, 1, 59, 50});
-        running.Run(10);
-        running.rt.now = to;
-        running.Run(2);
-        Clock fresh({}, to);
-        fresh.Run(2);
-        EXPECT_EQ(Shown(running.rt.log), Shown(fresh.rt.log)) << to.hour;
-        EXPECT_EQ(running.form.Label1().Caption, fresh.form.Label1().Caption);
-    }
-}
-
 TEST(Hands, TheMinuteHandsEraseIsSkippedNearTwelveAndCaughtUpLater) {
     Clock c({{"Size", "2360"}}, {2026, 12, 6, 5, 0, 1});  // radius 1000
     c.rt.log.clear();

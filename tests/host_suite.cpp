@@ -119,21 +119,29 @@ TEST(Host, TheLargestSizeStartsAtTheCap) {
     EXPECT_EQ(host->Runtime().Width(), kMaxSidePixels * 15.0f);
 }
 
-// The face after a run of seconds is the face of a clock started at the last of them:
-// nothing a hand drew survives its erasing (the minute hand stays clear of 12 and 6,
-// where the clock skips an erase on purpose).
-TEST(Host, SecondsOfUpdatesLeaveTheFaceOfAFreshStart) {
-    const auto face = [](int from, int to) {  // seconds after 10:20:00
+// After a run of seconds, or a jump of the wall clock (set forward or back, or into the
+// hour repeated when daylight saving ends), the face is that of a clock started at the
+// last time: nothing a hand drew survives its erasing.
+TEST(Host, AfterSecondsOrAJumpTheFaceIsThatOfAFreshStart) {
+    const auto face = [](const std::vector<int>& times) {  // hour * 3600 + seconds
         std::unique_ptr<Host> host = MakeHost();
         Form1 form(host->Runtime());
         host->Attach(form);
-        for (int s = from; s <= to; ++s) {
-            host->now = {2026, 12, 6, 10, 20 + s / 60, s % 60};
-            s == from ? form.Load() : form.Timer();
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            const int t = times[i];
+            host->now = {2026, 12, 6, t / 3600, t / 60 % 60, t % 60};
+            i ? form.Timer() : form.Load();
         }
         return host->Take().pixels;
     };
-    EXPECT_EQ(face(31, 100), face(100, 100));
+    std::vector<int> run;  // 10:20:31 to 10:21:40: the minute hand clear of 12 and 6,
+    for (int t = 37231; t <= 37300; ++t)  // where the clock skips an erase on purpose
+        run.push_back(t);
+    EXPECT_EQ(face(run), face({run.back()}));
+    for (const int to : {15 * 3600 + 45 * 60 + 10, 20 * 60 + 31, 3600}) {
+        run = {7190, 7191, 7192, 7193, 7194, 7195, 7196, 7197, 7198, 7199, to, to + 1};
+        EXPECT_EQ(face(run), face({to, to + 1})) << to;
+    }
 }
 
 // Scenes every host draws on the same pixels: the clock at three sizes with its readout
