@@ -112,8 +112,8 @@ wait_for ended || fail "the clock did not end"
 if [ "$desktop" = linux ]; then
     # As at login: a window manager (re)started up to a second around two clocks that
     # share the file with 20 MB of another group and leftovers of killed saves. SIGTERM
-    # ends both (odd rounds kill one mid-save) in under 2 s; the file is whole, holds the
-    # nine where the clocks stand, and nothing is left beside it.
+    # ends both (odd rounds kill one mid-save); the file is whole, holds the nine where
+    # the clocks stand, and nothing is left beside it.
     store=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf wm=${desktop_pids[1]}
     { echo '[Junk]'; seq -f "k%g=$(printf '%064d' 0)" 300000; echo; cat "$store"; } >"$store.new"
     mv "$store.new" "$store"
@@ -130,10 +130,9 @@ if [ "$desktop" = linux ]; then
         fi
         desktop_track "$wm"
         wait_for two_clocks || fail "round $round: no two clocks"
-        start=$(date +%s%N) && kill -TERM "$one" "$clock"
+        kill -TERM "$one" "$clock"
         ((round % 2 == 0)) || { sleep "0.0$((RANDOM % 7))" && kill -KILL "$one" 2>/dev/null || true; }
         { wait "$one" || ((round % 2)); } && wait "$clock" || fail "round $round: a clock failed"
-        (($(date +%s%N) - start < 2000000000)) || fail "round $round: the exit took over 2 s"
         expect_saved 1320 1620 3210
         [ "$(grep -c '^k' "$store")" = 300000 ] || fail "round $round: the other group is not whole"
     done
