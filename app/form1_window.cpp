@@ -194,8 +194,9 @@ bool Form1::SaveSettings() {
         texts.push_back({setting.key, ToText(setting.type, setting.get(*this))});
     saved_ = rt_.SaveSettings(kAppName, kSection, texts);
     // The store kept none of them: name each value lost, so the user can set it again.
-    for (const SettingText& t : saved_ ? std::span<const SettingText>() : texts)
-        rt_.Warn("TORVEN: could not save setting " + std::string(t.key) + " = " + t.text);
+    if (!saved_)
+        for (const SettingText& t : texts)
+            rt_.Warn("TORVEN: could not save setting " + std::string(t.key) + " = " + t.text);
     return saved_;
 }
 
