@@ -14,8 +14,10 @@ desktop_track() { desktop_pids+=("$1"); }
 start_private_desktop() {
     local i
     desktop_work=$(mktemp -d)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp "$@" 3>"$desktop_work/display" \
-        2>/dev/null &
+    # No key repeats: on a loaded machine a scripted key held past the repeat delay
+    # would be typed again, into whatever the first press opened.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ardelay 60000 "$@" \
+        3>"$desktop_work/display" 2>/dev/null &
     desktop_track $!
     for i in $(seq 50); do [ -s "$desktop_work/display" ] && break; sleep 0.1; done
     [ -s "$desktop_work/display" ] || { echo "Xvfb did not start" >&2; return 1; }
