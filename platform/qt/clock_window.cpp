@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 #include <QApplication>
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QCursor>
@@ -27,6 +28,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 #include <utility>
@@ -42,12 +44,42 @@ constexpr long kTickDelay = 2'000'000;
 // a long slanted hand repaints a strip along itself, not its whole bounding box.
 constexpr int kBandRows = 16;
 
+xcb_connection_t* X11Connection() {
+    // Another platform has none (offscreen has the interface, but no server).
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// Image formats whose pixels hold the face's opaque colours as the same four bytes.
+bool FourBytesOpaque(QImage::Format format) {
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied;
+}
+
+// Whether the X server takes those bytes as they are, for an opaque window (which has
+// the server's default depth).
+bool TakesRgb32AsItIs(xcb_connection_t* connection) {
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    if (setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST || Q_BYTE_ORDER != Q_LITTLE_ENDIAN ||
+        xcb_setup_roots_iterator(setup).data->root_depth != 24)
+        return false;
+    const xcb_format_t* formats = xcb_setup_pixmap_formats(setup);
+    const int count = xcb_setup_pixmap_formats_length(setup);
+    return std::any_of(formats, formats + count, [](const xcb_format_t& format) {
+        return format.depth == 24 && format.bits_per_pixel == 32;
+    });
+}
+
+// The readout's digits and separators, which are drawn from kept images of their characters.
+bool Kept(const QString& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() < 128 && (c.isDigit() || c.isPunct()); });
+}
+
 // A desktop gadget: no taskbar button, not in the pager. Asked of the window manager
 // once the window is mapped (Qt rewrites the state of an unmapped window).
 void KeepOffTaskbar(WId window) {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection) return;  // another platform (offscreen has the interface, no server)
+    xcb_connection_t* connection = X11Connection();
+    if (!connection) return;
     const auto atom = [connection](std::string_view name) -> xcb_atom_t {
         const auto cookie = xcb_intern_atom(connection, 0, name.size(), name.data());
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
@@ -183,6 +215,8 @@ ClockWindow::ClockWindow()
     // The native window exists from here on (still unmapped), so the window services
     // can act on it before it is first shown.
     winId();
+    if (xcb_connection_t* connection = X11Connection(); connection && TakesRgb32AsItIs(connection))
+        x11_ = connection;
 
     // The tick timer runs on the wall clock and is cancelled when the clock is set;
     // the machine's resume counts as a set.
@@ -199,6 +233,7 @@ ClockWindow::ClockWindow()
 }
 
 ClockWindow::~ClockWindow() {
+    if (x11_ && pushGc_) xcb_free_gc(x11_, pushGc_);
     tickNotifier_.setEnabled(false);
     if (timerFd_ >= 0) ::close(timerFd_);
 }
@@ -238,7 +273,7 @@ void ClockWindow::Tick() {
     QRegion dirty;
     for (QRect& band : dirty_)
         dirty += std::exchange(band, QRect());
-    repaint(dirty);
+    if (!Push(dirty)) repaint(dirty);
     if (events_) ArmTimer();
 }
 
@@ -449,16 +484,18 @@ QRect ClockWindow::LabelPixels(const Label& label) const {
             scale_.ToPixels(label.Height)};
 }
 
-QRect ClockWindow::ChangedText(QRect label, const QString& before, const QString& after) const {
+QRect ClockWindow::ChangedText(const ShownLabel& shown, const QString& after) {
+    const QString& before = shown.text;
     const auto [was, is] = std::mismatch(before.begin(), before.end(), after.begin(), after.end());
     if (was == before.end() && is == after.end()) return {};
     // From the character before the first that changed (kerning may have moved it) to
     // the label's right edge; the characters' own advances, without shaping the text.
-    const QFontMetricsF metrics(font());
+    const bool kept = Kept(after);  // their advances are at hand
     qreal left = 0;
     for (auto c = after.begin(); c + 1 < is; ++c)
-        left += metrics.horizontalAdvance(*c);
-    return label.adjusted(static_cast<int>(left), 0, 0, 0);
+        left +=
+            kept ? GlyphOf(*c, shown.colour).advance : QFontMetricsF(font()).horizontalAdvance(*c);
+    return shown.rect.adjusted(static_cast<int>(left), 0, 0, 0);
 }
 
 void ClockWindow::LabelChanged(int index) {
@@ -471,7 +508,7 @@ void ClockWindow::LabelChanged(int index) {
     next.visible = label.Visible && !next.text.isEmpty();
     ShownLabel& shown = shown_[index];
     if (shown.visible && next.visible && next.rect == shown.rect && next.colour == shown.colour) {
-        Changed(ChangedText(shown.rect, shown.text, next.text));
+        Changed(ChangedText(shown, next.text));
     } else {
         if (shown.visible) Changed(shown.rect);
         if (next.visible) Changed(next.rect);
@@ -595,34 +632,119 @@ const ClockWindow::Glyph& ClockWindow::GlyphOf(QChar c, const QColor& colour) {
         painter.setFont(font());
         painter.setPen(colour);
         painter.drawText(QPointF(kGlyphMargin, kGlyphMargin + metrics.ascent()), QString(c));
+        painter.end();
+        const auto* pixel = reinterpret_cast<const QRgb*>(glyph.image.constBits());
+        glyph.solid = std::all_of(pixel, pixel + glyph.image.sizeInBytes() / 4,
+                                  [](QRgb p) { return qAlpha(p) == 0 || qAlpha(p) == 255; });
     }
     return glyph;
 }
 
+void ClockWindow::PlaceGlyphs(const ShownLabel& label,
+                              FunctionRef<void(const Glyph&, QPoint)> place) {
+    // Where drawText puts its glyphs: no kerning between these characters, each glyph
+    // at the floor of its device position.
+    qreal x = label.rect.left();
+    for (QChar c : label.text) {
+        const Glyph& glyph = GlyphOf(c, label.colour);
+        const int left = static_cast<int>(std::floor(x * ratio_));
+        place(glyph, QPoint(left, label.rect.top() * static_cast<int>(ratio_)) -
+                         QPoint(kGlyphMargin, kGlyphMargin) * ratio_);
+        x += glyph.advance;
+    }
+}
+
 void ClockWindow::DrawLabel(QPainter& painter, const ShownLabel& label) {
-    // The readout's digits and separators, at a whole pixel ratio, are kept images of
-    // their characters: drawText lays out the text again each second, which costs more
-    // than the rest of the tick. They land where drawText puts its glyphs (no kerning
-    // between these characters, each glyph at the floor of its device position).
-    const bool kept = ratio_ == std::floor(ratio_) &&
-                      std::all_of(label.text.begin(), label.text.end(), [](QChar c) {
-                          return c.unicode() < 128 && (c.isDigit() || c.isPunct());
-                      });
-    if (!kept) {
+    // The readout's characters, at a whole pixel ratio, are kept images: drawText lays out
+    // the text again each second, which costs more than the rest of the tick.
+    if (ratio_ != std::floor(ratio_) || !Kept(label.text)) {
         painter.setFont(font());
         painter.setPen(label.colour);
         painter.drawText(label.rect.topLeft() + QPointF(0, QFontMetricsF(font()).ascent()),
                          label.text);
         return;
     }
-    qreal x = label.rect.left();
-    for (QChar c : label.text) {
-        const Glyph& glyph = GlyphOf(c, label.colour);
-        const qreal left = std::floor(x * ratio_) / ratio_;
-        painter.drawImage(QPointF(left - kGlyphMargin, label.rect.top() - kGlyphMargin),
-                          glyph.image);
-        x += glyph.advance;
+    PlaceGlyphs(label, [&](const Glyph& glyph, QPoint device) {
+        painter.drawImage(device.toPointF() / ratio_, glyph.image);
+    });
+}
+
+bool ClockWindow::Push(const QRegion& dirty) {
+    // What paintEvent would paint, without a painter: the image and the readout's
+    // glyphs, where every glyph pixel is either ink or nothing.
+    QBackingStore* store = backingStore();
+    if (dirty.isEmpty() || !store || !windowHandle() || !windowHandle()->isExposed() ||
+        ratio_ != std::floor(ratio_))
+        return false;
+    for (const ShownLabel& label : shown_) {
+        if (!label.visible) continue;
+        if (!Kept(label.text)) return false;
+        for (QChar c : label.text)
+            if (!GlyphOf(c, label.colour).solid) return false;
     }
+    const int k = static_cast<int>(ratio_);
+    store->beginPaint(dirty);
+    QPaintDevice* device = store->paintDevice();
+    auto* target = device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+    const uchar* before = target ? std::as_const(*target).constBits() : nullptr;
+    // Written in place: a copy made on write would never reach the window.
+    const bool fits = target && FourBytesOpaque(target->format()) &&
+                      target->size() == image_.size() && target->bits() == before;
+    for (const QRect& area : fits ? dirty : QRegion()) {
+        const QRect pixels = QRect(area.topLeft() * k, area.size() * k) & image_.rect();
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            std::memcpy(target->scanLine(y) + pixels.left() * 4,
+                        image_.constScanLine(y) + pixels.left() * 4, pixels.width() * 4);
+        for (const ShownLabel& label : shown_) {
+            const QRect clip = QRect(label.rect.topLeft() * k, label.rect.size() * k) & pixels;
+            if (!label.visible || clip.isEmpty()) continue;
+            PlaceGlyphs(label, [&](const Glyph& glyph, QPoint at) {
+                const QRect inked = QRect(at, glyph.image.size()) & clip;
+                for (int y = inked.top(); y <= inked.bottom(); ++y) {
+                    const auto* from =
+                        reinterpret_cast<const QRgb*>(glyph.image.constScanLine(y - at.y()));
+                    auto* to = reinterpret_cast<QRgb*>(target->scanLine(y));
+                    for (int x = inked.left(); x <= inked.right(); ++x)
+                        if (qAlpha(from[x - at.x()])) to[x] = from[x - at.x()];
+                }
+            });
+        }
+    }
+    store->endPaint();
+    if (!fits) return false;
+    if (!SendToX(*target, dirty)) store->flush(dirty, windowHandle());
+    return true;
+}
+
+bool ClockWindow::SendToX(const QImage& pixels, const QRegion& dirty) {
+    // Straight from the backing store, without Qt's flush: its detour through a server
+    // pixmap costs the clock and the X server more than the tick's drawing.
+    xcb_connection_t* connection = x11_;
+    if (!connection) return false;
+    const auto window = static_cast<xcb_window_t>(windowHandle()->winId());
+    if (!pushGc_) {
+        pushGc_ = xcb_generate_id(connection);
+        xcb_create_gc(connection, pushGc_, window, 0, nullptr);
+    }
+    const int k = static_cast<int>(ratio_);
+    const std::uint32_t most = xcb_get_maximum_request_length(connection) * 4 - 32;
+    for (const QRect& area : dirty) {
+        const QRect r = QRect(area.topLeft() * k, area.size() * k) & pixels.rect();
+        if (r.isEmpty()) continue;
+        const int rowsEach = std::max<int>(1, most / (r.width() * 4u));
+        for (int top = r.top(); top <= r.bottom(); top += rowsEach) {
+            const int rows = std::min(rowsEach, r.bottom() + 1 - top);
+            rows_.resize(static_cast<std::size_t>(r.width()) * rows);
+            for (int y = 0; y < rows; ++y)
+                std::memcpy(&rows_[static_cast<std::size_t>(y) * r.width()],
+                            pixels.constScanLine(top + y) + r.left() * 4, r.width() * 4);
+            xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, pushGc_, r.width(), rows,
+                          r.left(), top, 0, 24, rows_.size() * 4,
+                          reinterpret_cast<const std::uint8_t*>(rows_.data()));
+        }
+    }
+    xcb_flush(connection);
+    return true;
 }
 
 void ClockWindow::resizeEvent(QResizeEvent*) {

@@ -6,7 +6,8 @@
 // device-independent pixel); a persistent backing image at the screen's pixel ratio,
 // made anew (and the face redrawn) when the ratio changes, at most kMaxSidePixels a side,
 // on the pixels the Windows build's GDI sets (see gdi_pixels.h), repainting only
-// the pixels and readout characters that changed; the readout labels painted over it
+// the pixels and readout characters that changed (a tick's go into Qt's backing store
+// and to the X server without a repaint); the readout labels painted over it
 // inside their own rectangles, in a font chosen to fit them, from kept images of their
 // characters; GDI's elliptic mask; the always-in-front band; mouse events in twips;
 // popup menu, colour dialog, message box;
@@ -35,6 +36,7 @@
 
 class QMenu;
 class QPainter;
+struct xcb_connection_t;
 
 namespace torven::qt {
 
@@ -58,7 +60,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     // The form whose events this window raises, then its Load and the timer.
     void Attach(FormEvents& events);
     void Start();
-    // Raises the form's tick, paints what it drew before returning (so a new second
+    // Raises the form's tick, shows what it drew before returning (so a new second
     // reaches the screen in the same wake-up), and arms the timer for the start of the
     // next second. The timer calls it, and so does a clock set.
     void Tick();
@@ -121,10 +123,17 @@ class ClockWindow : public QWidget, public FormsRuntime {
     struct Glyph {
         QImage image;
         qreal advance = 0;
+        bool solid = false;  // every pixel ink or nothing
     };
     static constexpr int kGlyphMargin = 4;
     const Glyph& GlyphOf(QChar c, const QColor& colour);
     void DrawLabel(QPainter& painter, const ShownLabel& label);
+    // Hands out each glyph of a kept label with the device pixel of its image's corner.
+    void PlaceGlyphs(const ShownLabel& label, FunctionRef<void(const Glyph&, QPoint)> place);
+    // The end of a tick without Qt's repaint: the region composed into the backing store
+    // and sent to the window; false when only a repaint can show it.
+    bool Push(const QRegion& dirty);
+    bool SendToX(const QImage& pixels, const QRegion& dirty);
 
     void ResizeTo(QSize size);
     void CentreOnScreen(QWidget& dialog) const;
@@ -136,7 +145,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void Changed(QRect logical);
     void ArmTimer();
     QRect LabelPixels(const Label& label) const;
-    QRect ChangedText(QRect label, const QString& before, const QString& after) const;
+    QRect ChangedText(const ShownLabel& shown, const QString& after);
     // Pointer position in twips relative to the window's current top-left corner.
     QPointF ClientTwips(const QMouseEvent& event) const;
     // The settings file of `app`: asking QSettings reads the whole file, so the path
@@ -157,6 +166,9 @@ class ClockWindow : public QWidget, public FormsRuntime {
     QSize size_;  // the size the form was last told about
     std::array<ShownLabel, 2> shown_;
     std::map<std::pair<QRgb, char16_t>, Glyph> glyphs_;  // for the font at ratio_
+    std::vector<quint32> rows_;        // a rectangle's rows, packed for the X server
+    xcb_connection_t* x11_ = nullptr;  // the X server that takes them, if any
+    std::uint32_t pushGc_ = 0;         // the graphics context they are sent with
     int timerFd_ = -1;
     QSocketNotifier tickNotifier_{QSocketNotifier::Read};
     std::string storeApp_, storePath_;
