@@ -85,6 +85,9 @@ if [ "$desktop" = linux ]; then
 fi
 drag 60 60 160 140
 expect_geometry "108,88 107x107"
+# It ticks on screen: two shots a second and a half apart differ.
+for shot in 1 2; do import -window root -crop 107x107+108+88 "$shots/tick$shot.png" && sleep 1.5; done
+[ "$(compare -metric AE "$shots"/tick{1,2}.png null: 2>&1)" != 0 ] || fail "the clock stands still"
 # The colour picker, cancelled, changes nothing (the saved colours tell). The About box
 # opens in the middle of the screen (give or take its title bar), not over the clock;
 # closed, it leaves a menu that still takes its access keys.

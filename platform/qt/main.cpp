@@ -16,10 +16,11 @@ int main(int argc, char* argv[]) {
         !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
     if (const auto status = torven::qt::CheckDisplay()) return *status;
-    // Each tick sends the X server a few small rectangles. Over shared memory Qt waits
-    // for the server before each send: a round trip, two more wake-ups a second and
-    // more work for the server, up to the largest size the menu offers (only a window
-    // of about 1000 pixels, set by hand, is cheaper over shared memory: bench/RESULTS.md).
+    // A tick sends its pixels itself; Qt's own paints (at the start, on an expose, at a
+    // new size) would go over shared memory, where Qt waits for the server before each
+    // send: a round trip and more wake-ups, dearer up to the largest size the menu
+    // offers (only a window of about 1000 pixels, set by hand, is cheaper that way:
+    // bench/RESULTS.md).
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication::setApplicationName(QStringLiteral("TORVEN"));
