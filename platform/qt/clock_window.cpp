@@ -69,6 +69,11 @@ bool TakesRgb32AsItIs(xcb_connection_t* connection) {
     });
 }
 
+// A rectangle of logical pixels in the pixels of a whole ratio.
+QRect Scaled(const QRect& logical, int ratio) {
+    return {logical.topLeft() * ratio, logical.size() * ratio};
+}
+
 // The readout's digits and separators, which are drawn from kept images of their characters.
 bool Kept(const QString& text) {
     return std::all_of(text.begin(), text.end(),
@@ -670,8 +675,7 @@ void ClockWindow::DrawLabel(QPainter& painter, const ShownLabel& label) {
 }
 
 bool ClockWindow::Push(const QRegion& dirty) {
-    // What paintEvent would paint, without a painter: the image and the readout's
-    // glyphs, where every glyph pixel is either ink or nothing.
+    // Composing matches the painter only where every glyph pixel is ink or nothing.
     QBackingStore* store = backingStore();
     if (dirty.isEmpty() || !store || !windowHandle() || !windowHandle()->isExposed() ||
         ratio_ != std::floor(ratio_))
@@ -690,30 +694,34 @@ bool ClockWindow::Push(const QRegion& dirty) {
     // Written in place: a copy made on write would never reach the window.
     const bool fits = target && FourBytesOpaque(target->format()) &&
                       target->size() == image_.size() && target->bits() == before;
-    for (const QRect& area : fits ? dirty : QRegion()) {
-        const QRect pixels = QRect(area.topLeft() * k, area.size() * k) & image_.rect();
-        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
-            std::memcpy(target->scanLine(y) + pixels.left() * 4,
-                        image_.constScanLine(y) + pixels.left() * 4, pixels.width() * 4);
-        for (const ShownLabel& label : shown_) {
-            const QRect clip = QRect(label.rect.topLeft() * k, label.rect.size() * k) & pixels;
-            if (!label.visible || clip.isEmpty()) continue;
-            PlaceGlyphs(label, [&](const Glyph& glyph, QPoint at) {
-                const QRect inked = QRect(at, glyph.image.size()) & clip;
-                for (int y = inked.top(); y <= inked.bottom(); ++y) {
-                    const auto* from =
-                        reinterpret_cast<const QRgb*>(glyph.image.constScanLine(y - at.y()));
-                    auto* to = reinterpret_cast<QRgb*>(target->scanLine(y));
-                    for (int x = inked.left(); x <= inked.right(); ++x)
-                        if (qAlpha(from[x - at.x()])) to[x] = from[x - at.x()];
-                }
-            });
-        }
+    if (fits) {
+        for (const QRect& area : dirty)
+            Compose(*target, Scaled(area, k) & image_.rect());
     }
     store->endPaint();
     if (!fits) return false;
     if (!SendToX(*target, dirty)) store->flush(dirty, windowHandle());
     return true;
+}
+
+void ClockWindow::Compose(QImage& target, const QRect& pixels) {
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+        std::memcpy(target.scanLine(y) + pixels.left() * 4,
+                    image_.constScanLine(y) + pixels.left() * 4, pixels.width() * 4);
+    for (const ShownLabel& label : shown_) {
+        const QRect clip = Scaled(label.rect, static_cast<int>(ratio_)) & pixels;
+        if (!label.visible || clip.isEmpty()) continue;
+        PlaceGlyphs(label, [&](const Glyph& glyph, QPoint at) {
+            const QRect inked = QRect(at, glyph.image.size()) & clip;
+            for (int y = inked.top(); y <= inked.bottom(); ++y) {
+                const auto* from =
+                    reinterpret_cast<const QRgb*>(glyph.image.constScanLine(y - at.y()));
+                auto* to = reinterpret_cast<QRgb*>(target.scanLine(y));
+                for (int x = inked.left(); x <= inked.right(); ++x)
+                    if (qAlpha(from[x - at.x()])) to[x] = from[x - at.x()];
+            }
+        });
+    }
 }
 
 bool ClockWindow::SendToX(const QImage& pixels, const QRegion& dirty) {
@@ -726,10 +734,9 @@ bool ClockWindow::SendToX(const QImage& pixels, const QRegion& dirty) {
         pushGc_ = xcb_generate_id(connection);
         xcb_create_gc(connection, pushGc_, window, 0, nullptr);
     }
-    const int k = static_cast<int>(ratio_);
     const std::uint32_t most = xcb_get_maximum_request_length(connection) * 4 - 32;
     for (const QRect& area : dirty) {
-        const QRect r = QRect(area.topLeft() * k, area.size() * k) & pixels.rect();
+        const QRect r = Scaled(area, static_cast<int>(ratio_)) & pixels.rect();
         if (r.isEmpty()) continue;
         const int rowsEach = std::max<int>(1, most / (r.width() * 4u));
         for (int top = r.top(); top <= r.bottom(); top += rowsEach) {

@@ -133,6 +133,8 @@ class ClockWindow : public QWidget, public FormsRuntime {
     // The end of a tick without Qt's repaint: the region composed into the backing store
     // and sent to the window; false when only a repaint can show it.
     bool Push(const QRegion& dirty);
+    // What paintEvent paints in `pixels` (of the image), without a painter.
+    void Compose(QImage& target, const QRect& pixels);
     bool SendToX(const QImage& pixels, const QRegion& dirty);
 
     void ResizeTo(QSize size);
