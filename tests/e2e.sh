@@ -88,6 +88,20 @@ expect_geometry "108,88 107x107"
 # It ticks on screen: two shots a second and a half apart differ.
 for shot in 1 2; do import -window root -crop 107x107+108+88 "$shots/tick$shot.png" && sleep 1.5; done
 [ "$(compare -metric AE "$shots"/tick{1,2}.png null: 2>&1)" != 0 ] || fail "the clock stands still"
+if [ "$desktop" = linux ]; then
+    # What the ticks sent is what the window holds: mapped again within the same second,
+    # it shows the same pixels.
+    w=$(window)
+    for _ in 1 2 3 4 5; do
+        ms=$(date +%N) && sleep "0.$(printf %03d $(((1200 - 10#${ms:0:3}) % 1000)))"
+        second=$(date +%s)
+        import -window root -crop 107x107+108+88 "$shots/sent.png"
+        xdotool windowunmap --sync "$w" windowmap --sync "$w" sleep 0.2
+        import -window root -crop 107x107+108+88 "$shots/held.png"
+        [ "$(date +%s)" != "$second" ] || break
+    done
+    [ "$(compare -metric AE "$shots"/{sent,held}.png null: 2>&1)" = 0 ] || fail "sent pixels differ"
+fi
 # The colour picker, cancelled, changes nothing (the saved colours tell). The About box
 # opens in the middle of the screen (give or take its title bar), not over the clock;
 # closed, it leaves a menu that still takes its access keys.
