@@ -6,6 +6,7 @@
 #include "settings_file.h"
 
 #include <QtGui/qguiapplication_platform.h>
+#include <sys/inotify.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -235,12 +236,29 @@ ClockWindow::ClockWindow()
         if (read(timerFd_, &expirations, sizeof expirations) < 0 && errno == EAGAIN) return;
         Tick();
     });
+
+    // The system's time zone is read again after /etc/localtime changed, not at every
+    // second: tzset() looks the file up each time, which cost more than the hands.
+    zoneFd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (zoneFd_ < 0) return;
+    WatchZone();
+    zoneNotifier_.setSocket(zoneFd_);
+    zoneNotifier_.setEnabled(true);
+    connect(&zoneNotifier_, &QSocketNotifier::activated, this, [this] {
+        alignas(inotify_event) char events[4096];
+        while (read(zoneFd_, events, sizeof events) > 0) {
+        }
+        zoneStale_ = true;
+        WatchZone();  // the file it names now
+    });
 }
 
 ClockWindow::~ClockWindow() {
     if (x11_ && pushGc_) xcb_free_gc(x11_, pushGc_);
     tickNotifier_.setEnabled(false);
     if (timerFd_ >= 0) ::close(timerFd_);
+    zoneNotifier_.setEnabled(false);
+    if (zoneFd_ >= 0) ::close(zoneFd_);
 }
 
 void ClockWindow::Attach(FormEvents& events) {
@@ -290,6 +308,14 @@ void ClockWindow::ArmTimer() {
     itimerspec next{};
     next.it_value = {now.tv_sec + 1, kTickDelay};
     timerfd_settime(timerFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &next, nullptr);
+}
+
+// Where the zone is set (the link's name in /etc, which a change of zone replaces) and
+// what it holds (the file it names, which an update may rewrite or replace).
+void ClockWindow::WatchZone() {
+    inotify_add_watch(zoneFd_, "/etc", IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO);
+    inotify_add_watch(zoneFd_, "/etc/localtime",
+                      IN_MODIFY | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF);
 }
 
 void ClockWindow::SetAlwaysInFront(bool above) {
@@ -580,8 +606,8 @@ DateTime ClockWindow::Now() {
     clock_gettime(CLOCK_REALTIME, &now);
     if (now.tv_sec != nowSeconds_) {
         // Only a new second is converted. localtime_r never looks at the system's time
-        // zone again; tzset re-reads /etc/localtime when it changed (with TZ unset).
-        tzset();
+        // zone again; tzset re-reads /etc/localtime (with TZ unset) once it may have changed.
+        if (zoneFd_ < 0 || std::exchange(zoneStale_, false)) tzset();
         std::tm local{};
         localtime_r(&now.tv_sec, &local);
         nowSeconds_ = now.tv_sec;

@@ -146,6 +146,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void Draw(Color color, FunctionRef<void(const SpanSink&)> shape);
     void Changed(QRect logical);
     void ArmTimer();
+    void WatchZone();
     QRect LabelPixels(const Label& label) const;
     QRect ChangedText(const ShownLabel& shown, const QString& after);
     // Pointer position in twips relative to the window's current top-left corner.
@@ -165,6 +166,9 @@ class ClockWindow : public QWidget, public FormsRuntime {
     std::vector<QRect> dirty_;
     std::time_t nowSeconds_ = -1;
     DateTime nowLocal_;
+    int zoneFd_ = -1;        // inotify on the system's time zone
+    bool zoneStale_ = true;  // it may have changed since the last read
+    QSocketNotifier zoneNotifier_{QSocketNotifier::Read};
     QSize size_;  // the size the form was last told about
     std::array<ShownLabel, 2> shown_;
     std::map<std::pair<QRgb, char16_t>, Glyph> glyphs_;  // for the font at ratio_

@@ -156,6 +156,7 @@ TEST(QtWindow, TheLocalTimeFollowsTheSystemsTimeZone) {
     file.close();
     for (const std::time_t start = std::time(nullptr); std::time(nullptr) == start;)
         QThread::msleep(10);
+    Settle();  // the window hears of the change
     EXPECT_EQ(std::pair(tokyo, offset()), std::pair(9 * 60L, 5 * 60L + 30));
     umount("/etc/localtime");
 }
