@@ -11,7 +11,6 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 #include <QApplication>
-#include <QBackingStore>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QCursor>
@@ -49,11 +48,6 @@ xcb_connection_t* X11Connection() {
     // Another platform has none (offscreen has the interface, but no server).
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
-}
-
-// Image formats whose pixels hold the face's opaque colours as the same four bytes.
-bool FourBytesOpaque(QImage::Format format) {
-    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied;
 }
 
 // Whether the X server takes those bytes as they are, for an opaque window (which has
@@ -221,6 +215,7 @@ ClockWindow::ClockWindow()
     // The native window exists from here on (still unmapped), so the window services
     // can act on it before it is first shown.
     winId();
+    windowHandle()->installEventFilter(this);  // for its exposes
     if (xcb_connection_t* connection = X11Connection(); connection && TakesRgb32AsItIs(connection))
         x11_ = connection;
 
@@ -292,11 +287,13 @@ void ClockWindow::Tick() {
     ticking_ = true;
     events_->Timer();
     ticking_ = false;
-    // One rectangle per band: a few rectangles to paint and send, and cheap to collect.
-    QRegion dirty;
-    for (QRect& band : dirty_)
-        dirty += std::exchange(band, QRect());
-    if (!Push(dirty)) repaint(dirty);
+    if (!Push()) {
+        // One rectangle per band: a few rectangles to paint, and cheap to collect.
+        QRegion dirty;
+        for (QRect& band : dirty_)
+            dirty += std::exchange(band, QRect());
+        repaint(dirty);
+    }
     if (events_) ArmTimer();
 }
 
@@ -700,11 +697,12 @@ void ClockWindow::DrawLabel(QPainter& painter, const ShownLabel& label) {
     });
 }
 
-bool ClockWindow::Push(const QRegion& dirty) {
+bool ClockWindow::Push() {
+    // Qt's begin and end of a paint on its backing store, and its flush through a server
+    // pixmap, cost the clock and the X server more than the tick's drawing; the store is
+    // needed only when the window is exposed, and the expose paints what it missed.
     // Composing matches the painter only where every glyph pixel is ink or nothing.
-    QBackingStore* store = backingStore();
-    if (dirty.isEmpty() || !store || !windowHandle() || !windowHandle()->isExposed() ||
-        ratio_ != std::floor(ratio_))
+    if (!x11_ || !windowHandle() || !windowHandle()->isExposed() || ratio_ != std::floor(ratio_))
         return false;
     for (const ShownLabel& label : shown_) {
         if (!label.visible) continue;
@@ -712,28 +710,36 @@ bool ClockWindow::Push(const QRegion& dirty) {
         for (QChar c : label.text)
             if (!GlyphOf(c, label.colour).solid) return false;
     }
-    const int k = static_cast<int>(ratio_);
-    store->beginPaint(dirty);
-    QPaintDevice* device = store->paintDevice();
-    auto* target = device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
-    const uchar* before = target ? std::as_const(*target).constBits() : nullptr;
-    // Written in place: a copy made on write would never reach the window.
-    const bool fits = target && FourBytesOpaque(target->format()) &&
-                      target->size() == image_.size() && target->bits() == before;
-    if (fits) {
-        for (const QRect& area : dirty)
-            Compose(*target, Scaled(area, k) & image_.rect());
+    const auto window = static_cast<xcb_window_t>(windowHandle()->winId());
+    if (!pushGc_) {
+        pushGc_ = xcb_generate_id(x11_);
+        xcb_create_gc(x11_, pushGc_, window, 0, nullptr);
     }
-    store->endPaint();
-    if (!fits) return false;
-    if (!SendToX(*target, dirty)) store->flush(dirty, windowHandle());
+    const std::uint32_t most = xcb_get_maximum_request_length(x11_) * 4 - 32;
+    for (QRect& band : dirty_) {
+        const QRect area = std::exchange(band, QRect());
+        const QRect r = Scaled(area, static_cast<int>(ratio_)) & image_.rect();
+        if (r.isEmpty()) continue;
+        behind_ |= area;
+        const int rowsEach = std::max<int>(1, most / (r.width() * 4u));
+        for (int top = r.top(); top <= r.bottom(); top += rowsEach) {
+            const QRect chunk(r.left(), top, r.width(), std::min(rowsEach, r.bottom() + 1 - top));
+            rows_.resize(static_cast<std::size_t>(chunk.width()) * chunk.height());
+            Compose(rows_.data(), chunk);
+            xcb_put_image(x11_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, pushGc_, chunk.width(),
+                          chunk.height(), chunk.left(), chunk.top(), 0, 24, rows_.size() * 4,
+                          reinterpret_cast<const std::uint8_t*>(rows_.data()));
+        }
+    }
+    xcb_flush(x11_);
     return true;
 }
 
-void ClockWindow::Compose(QImage& target, const QRect& pixels) {
-    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
-        std::memcpy(target.scanLine(y) + pixels.left() * 4,
-                    image_.constScanLine(y) + pixels.left() * 4, pixels.width() * 4);
+void ClockWindow::Compose(QRgb* to, const QRect& pixels) {
+    const int width = pixels.width();
+    for (int y = 0; y < pixels.height(); ++y)
+        std::memcpy(to + y * width, image_.constScanLine(pixels.top() + y) + pixels.left() * 4,
+                    width * 4);
     for (const ShownLabel& label : shown_) {
         const QRect clip = Scaled(label.rect, static_cast<int>(ratio_)) & pixels;
         if (!label.visible || clip.isEmpty()) continue;
@@ -742,42 +748,19 @@ void ClockWindow::Compose(QImage& target, const QRect& pixels) {
             for (int y = inked.top(); y <= inked.bottom(); ++y) {
                 const auto* from =
                     reinterpret_cast<const QRgb*>(glyph.image.constScanLine(y - at.y()));
-                auto* to = reinterpret_cast<QRgb*>(target.scanLine(y));
+                QRgb* row = to + (y - pixels.top()) * width - pixels.left();
                 for (int x = inked.left(); x <= inked.right(); ++x)
-                    if (qAlpha(from[x - at.x()])) to[x] = from[x - at.x()];
+                    if (qAlpha(from[x - at.x()])) row[x] = from[x - at.x()];
             }
         });
     }
 }
 
-bool ClockWindow::SendToX(const QImage& pixels, const QRegion& dirty) {
-    // Straight from the backing store, without Qt's flush: its detour through a server
-    // pixmap costs the clock and the X server more than the tick's drawing.
-    xcb_connection_t* connection = x11_;
-    if (!connection) return false;
-    const auto window = static_cast<xcb_window_t>(windowHandle()->winId());
-    if (!pushGc_) {
-        pushGc_ = xcb_generate_id(connection);
-        xcb_create_gc(connection, pushGc_, window, 0, nullptr);
-    }
-    const std::uint32_t most = xcb_get_maximum_request_length(connection) * 4 - 32;
-    for (const QRect& area : dirty) {
-        const QRect r = Scaled(area, static_cast<int>(ratio_)) & pixels.rect();
-        if (r.isEmpty()) continue;
-        const int rowsEach = std::max<int>(1, most / (r.width() * 4u));
-        for (int top = r.top(); top <= r.bottom(); top += rowsEach) {
-            const int rows = std::min(rowsEach, r.bottom() + 1 - top);
-            rows_.resize(static_cast<std::size_t>(r.width()) * rows);
-            for (int y = 0; y < rows; ++y)
-                std::memcpy(&rows_[static_cast<std::size_t>(y) * r.width()],
-                            pixels.constScanLine(top + y) + r.left() * 4, r.width() * 4);
-            xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, pushGc_, r.width(), rows,
-                          r.left(), top, 0, 24, rows_.size() * 4,
-                          reinterpret_cast<const std::uint8_t*>(rows_.data()));
-        }
-    }
-    xcb_flush(connection);
-    return true;
+bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
+    // An expose shows the backing store: what went past it is painted into it first.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && !behind_.isEmpty())
+        update(std::exchange(behind_, QRect()));
+    return QWidget::eventFilter(watched, event);
 }
 
 void ClockWindow::resizeEvent(QResizeEvent*) {

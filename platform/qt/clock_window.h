@@ -6,11 +6,11 @@
 // device-independent pixel); a persistent backing image at the screen's pixel ratio,
 // made anew (and the face redrawn) when the ratio changes, at most kMaxSidePixels a side,
 // on the pixels the Windows build's GDI sets (see gdi_pixels.h), repainting only
-// the pixels and readout characters that changed (a tick's go into Qt's backing store
-// and to the X server without a repaint); the readout labels painted over it
-// inside their own rectangles, in a font chosen to fit them, from kept images of their
-// characters; GDI's elliptic mask; the always-in-front band; mouse events in twips;
-// popup menu, colour dialog, message box;
+// the pixels and readout characters that changed (a tick's go straight to the X
+// server, and Qt's backing store catches up at the next expose); the readout labels
+// painted over it inside their own rectangles, in a font chosen to fit them, from kept
+// images of their characters; GDI's elliptic mask; the always-in-front band; mouse
+// events in twips; popup menu, colour dialog, message box;
 // the settings in QSettings' file, written in one atomic replacement (settings_file.h);
 // a session that may end saves, one that ends unloads; one tick at the start of each
 // second of the system clock (a realtime timerfd), and one at once when the clock is
@@ -105,6 +105,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -130,12 +131,11 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void DrawLabel(QPainter& painter, const ShownLabel& label);
     // Hands out each glyph of a kept label with the device pixel of its image's corner.
     void PlaceGlyphs(const ShownLabel& label, FunctionRef<void(const Glyph&, QPoint)> place);
-    // The end of a tick without Qt's repaint: the region composed into the backing store
-    // and sent to the window; false when only a repaint can show it.
-    bool Push(const QRegion& dirty);
-    // What paintEvent paints in `pixels` (of the image), without a painter.
-    void Compose(QImage& target, const QRect& pixels);
-    bool SendToX(const QImage& pixels, const QRegion& dirty);
+    // The end of a tick without Qt's repaint: what changed, composed and sent to the
+    // window past the backing store; false when only a repaint can show it.
+    bool Push();
+    // What paintEvent paints in `pixels` (of the image), into rows of their width.
+    void Compose(QRgb* to, const QRect& pixels);
 
     void ResizeTo(QSize size);
     void CentreOnScreen(QWidget& dialog) const;
@@ -172,6 +172,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     QSize size_;  // the size the form was last told about
     std::array<ShownLabel, 2> shown_;
     std::map<std::pair<QRgb, char16_t>, Glyph> glyphs_;  // for the font at ratio_
+    QRect behind_;                     // pushed past the backing store since the last expose
     std::vector<quint32> rows_;        // a rectangle's rows, packed for the X server
     xcb_connection_t* x11_ = nullptr;  // the X server that takes them, if any
     std::uint32_t pushGc_ = 0;         // the graphics context they are sent with
