@@ -332,7 +332,7 @@ def callgrind(seconds, size=None, env=None, settle=20):
             tick_ir, ticks = find("torven::Form1::Timer()")
             draw_ir, draws = find("torven::Form1::DRAWHANDS()")
             # A tick's pixels go out through Push; other paints through Qt's repaint.
-            pushed, painted = find("torven::qt::ClockWindow::Push(QRegion const&)"), find(
+            pushed, painted = find("torven::qt::ClockWindow::Push()"), find(
                 "QWidgetRepaintManager::sync()")
             paint_ir, paints = pushed[0] + painted[0], pushed[1] + painted[1]
             results[name] = {"ticks": ticks, "redraws": draws, "tick_ir": tick_ir,
