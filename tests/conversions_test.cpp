@@ -42,7 +42,7 @@ TEST(Conversions, ReadersTakeWholeValuesOnly) {
     EXPECT_EQ(std::tuple(ParseSingle(" 120 "), ParseSingle("+5")), std::tuple(120.0f, 5.0f));
     for (const char* bad : {"", " ", "12abc", "1,5", "inf", "-inf", "nan", "1e39", "--1", "+"})
         EXPECT_EQ(ParseSingle(bad), std::nullopt) << bad;
-    EXPECT_EQ(ParseLong(" -7 "), -7);
+    EXPECT_EQ(std::tuple(ParseLong(" -7 "), ParseLong("+16")), std::tuple(-7, 16));
     for (const char* bad : {"", "1.5", "0x10", "99999999999", "12 3"})
         EXPECT_EQ(ParseLong(bad), std::nullopt) << bad;
     const std::pair<const char*, std::optional<bool>> bools[] = {

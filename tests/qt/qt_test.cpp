@@ -109,6 +109,8 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     const QImage untouched = c.Stored().copy();
     c.Tick();
     EXPECT_EQ(c.Stored(), untouched);
+    c.Fill(0x00FF00), Settle();  // outside a tick: repainted without waiting for one
+    EXPECT_NE(c.Stored(), untouched);
 
     // The next tick comes 2 ms into the next second of the wall clock, on a timer the
     // kernel cancels when the clock is set (which ticks at once, as Tick() above does).
