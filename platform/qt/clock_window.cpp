@@ -748,9 +748,9 @@ void ClockWindow::Compose(QRgb* to, const QRect& pixels) {
             for (int y = inked.top(); y <= inked.bottom(); ++y) {
                 const auto* from =
                     reinterpret_cast<const QRgb*>(glyph.image.constScanLine(y - at.y()));
-                QRgb* row = to + (y - pixels.top()) * width - pixels.left();
+                QRgb* row = to + (y - pixels.top()) * width;
                 for (int x = inked.left(); x <= inked.right(); ++x)
-                    if (qAlpha(from[x - at.x()])) row[x] = from[x - at.x()];
+                    if (qAlpha(from[x - at.x()])) row[x - pixels.left()] = from[x - at.x()];
             }
         });
     }
