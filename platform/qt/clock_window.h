@@ -173,7 +173,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     std::array<ShownLabel, 2> shown_;
     std::map<std::pair<QRgb, char16_t>, Glyph> glyphs_;  // for the font at ratio_
     QRect behind_;                     // pushed past the backing store since the last expose
-    std::vector<quint32> rows_;        // a rectangle's rows, packed for the X server
+    std::vector<QRgb> rows_;           // a rectangle's rows, packed for the X server
     xcb_connection_t* x11_ = nullptr;  // the X server that takes them, if any
     std::uint32_t pushGc_ = 0;         // the graphics context they are sent with
     int timerFd_ = -1;

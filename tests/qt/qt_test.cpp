@@ -98,12 +98,12 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     c.Stored().fill(kUntouched);
     c.now.second = 31;
     c.Tick();
-    const QImage pushed = c.Stored(), painted = c.grab().toImage();
+    const QImage stored = c.Stored(), painted = c.grab().toImage();
     int touched = 0, unlike = 0;
-    for (int y = 0; y < pushed.height(); ++y)
-        for (int x = 0; x < pushed.width(); ++x)
-            if (pushed.pixel(x, y) != kUntouched)
-                ++touched, unlike += pushed.pixel(x, y) != painted.pixel(x, y);
+    for (int y = 0; y < stored.height(); ++y)
+        for (int x = 0; x < stored.width(); ++x)
+            if (stored.pixel(x, y) != kUntouched)
+                ++touched, unlike += stored.pixel(x, y) != painted.pixel(x, y);
     EXPECT_TRUE(touched > 0 && touched < 150 * 160 * 3 / 10 && unlike == 0) << touched << unlike;
     c.Stored().fill(kUntouched);
     const QImage untouched = c.Stored().copy();
