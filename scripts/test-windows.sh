@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows clock with mingw-w64 into build/win32 and runs every test
-# of that build (the core's unit tests, the Windows host's tests and the end-to-end
-# run of torven.exe) under Wine, on a private Xvfb display with openbox.
-# Usage: scripts/test-windows.sh [extra ctest arguments]
+# Cross-builds the Windows clock into build/win32 and runs its tests under Wine on a private
+# Xvfb with openbox. Usage: scripts/test-windows.sh [extra ctest arguments]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TORVEN_WIN32_BUILD:-$root/build/win32}

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Builds the clock and its packages (dist/) and runs every test: the layout check, the
-# unit tests under AddressSanitizer and UBSan, the Linux build's integration and
-# end-to-end tests and the Debian package's (installed with apt-get when root), a
-# bounded fuzz run of start-up, and the Windows build's tests and the installer's
-# under Wine.
+# Builds the clock and its packages and runs every test: layout, unit (ASan, UBSan), Linux
+# host and end to end, the packages, start-up fuzzing, and the Windows build under Wine.
 # TORVEN_SKIP_SETUP=1 skips the package installation.
 set -euo pipefail
 cd "$(dirname "$0")/.."

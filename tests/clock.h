@@ -49,8 +49,7 @@ struct Clock {
                 moves += (moves.empty() ? "" : " ") + entry;
         return moves;
     }
-    // The window and the look in one line: "120,120 1600x1600 white/blue/black text black"
-    // and the switches that are on.
+    // "120,120 1600x1600 white/blue/black text black" and the switches that are on.
     std::string State() const {
         const Label &time = form.Label1(), &date = form.Label2();
         std::string s = SingleText(rt.Left()) + "," + SingleText(rt.Top()) + " " +

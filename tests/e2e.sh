@@ -1,8 +1,5 @@
 #!/usr/bin/env bash
-# The real clock used as a person uses it, on an X server with openbox, driven with
-# xdotool: it appears round at its place, goes in and out of the front in place, follows
-# a drag, takes its menu's access keys, saves on Exit and comes back where it was; on
-# Linux, SIGTERM saves too, whatever the window manager and the settings file are doing.
+# A person's path with the real clock, on an X server with openbox, driven by xdotool.
 #   e2e.sh linux <torven> <shots>        on a private Xvfb of its own
 #   e2e.sh windows <torven.exe> <shots>  under Wine on $DISPLAY and $WINEPREFIX
 set -euo pipefail
@@ -18,10 +15,9 @@ wait_for() {  # polls a command for up to ten seconds
     return 1
 }
 window() { xdotool search --onlyvisible --name '^TORVEN$' | head -n1 | grep .; }
-geometry() {
-    local X Y WIDTH HEIGHT
-    eval "$(xdotool getwindowgeometry --shell "$(window)" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-    echo "$X,$Y ${WIDTH}x$HEIGHT"
+geometry() {  # "x,y wxh" of the window $1, by default the clock's
+    xdotool getwindowgeometry --shell "${1:-$(window)}" |
+        awk -F= '{ g[$1] = $2 } END { print g["X"] "," g["Y"] " " g["WIDTH"] "x" g["HEIGHT"] }'
 }
 expect_geometry() { wait_for test "$(geometry)" = "$1" || fail "window at $(geometry), expected $1"; }
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}'; }
@@ -111,7 +107,7 @@ no_dialog() { ! dialog; }
 for key in c v; do
     menu 160 140 $key
     wait_for dialog || fail "$key opened no dialog"
-    eval "$(xdotool getwindowgeometry --shell "$(dialog)" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    IFS=',x ' read -r X Y WIDTH HEIGHT <<<"$(geometry "$(dialog)")"
     read -r W H < <(xdotool getdisplaygeometry)
     (((2 * X + WIDTH - W) ** 2 + (2 * Y + HEIGHT - H) ** 2 <= 4 * 48 ** 2)) ||
         fail "dialog at $X,$Y ${WIDTH}x$HEIGHT on ${W}x$H"

@@ -1,6 +1,5 @@
-// Start-up with whatever the settings store holds: lines of the input are the texts
-// of the nine keys, in order; a missing line leaves its key out of the store. The
-// clock must start, and every value it applied must be in range.
+// Start-up with whatever the store holds (the input's lines are the nine keys' texts, in
+// order): the clock starts, and every value it applied is in range.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>

@@ -51,10 +51,12 @@ TEST(Host, ASizeChangeRaisesResizeOnceBeforeTheSetterReturns) {
               std::tuple(3, 3000.0f, 300.0f, 450.0f));
     c.rt.SetHeight(1000);  // 66.67 pixels: the window takes whole ones
     EXPECT_EQ(std::pair(c.events.resizes, c.rt.Height()), std::pair(4, 1005.0f));
+    c.rt.SetWidth(80000);  // the largest size the menu reaches: at most kMaxSidePixels a side
+    EXPECT_EQ(c.rt.Width(), kMaxSidePixels * 15.0f);
 }
 
-// Colours arrive as 0x00BBGGRR, pixels are replaced without blending, and a shape drawn
-// again in the background colour takes away exactly what it put there.
+// Colours arrive as 0x00BBGGRR, pixels are replaced, and drawn again in the background
+// colour a shape takes away exactly what it put there.
 TEST(Host, DrawsInTheColourGivenAndOverdrawingInTheBackgroundErasesExactly) {
     Canvas c;
     const auto draw = [&](Color colour, int pen) {
@@ -109,19 +111,8 @@ TEST(Host, TheSettingsStoreKeepsTextsAndReportsARefusedWrite) {
     EXPECT_FALSE(rt.SaveSettings("TORVEN", "Startup", values));
 }
 
-// The largest size the menu reaches: the window takes at most kMaxSidePixels a side.
-TEST(Host, TheLargestSizeStartsAtTheCap) {
-    std::unique_ptr<Host> host = MakeHost();
-    Form1 form(host->Runtime());
-    host->Attach(form);
-    host->Runtime().SaveSettings("TORVEN", "Startup", std::vector<SettingText>{{"Size", "80000"}});
-    form.Load();
-    EXPECT_EQ(host->Runtime().Width(), kMaxSidePixels * 15.0f);
-}
-
-// After a run of seconds, or a jump of the wall clock (set forward or back, or into the
-// hour repeated when daylight saving ends), the face is that of a clock started at the
-// last time: nothing a hand drew survives its erasing.
+// After a run of seconds, or a jump of the wall clock (forward, back, or into the hour
+// daylight saving repeats), the face is a fresh start's: no hand's ink survives its erasing.
 TEST(Host, AfterSecondsOrAJumpTheFaceIsThatOfAFreshStart) {
     const auto face = [](const std::vector<int>& times) {  // hour * 3600 + seconds
         std::unique_ptr<Host> host = MakeHost();
@@ -144,11 +135,9 @@ TEST(Host, AfterSecondsOrAJumpTheFaceIsThatOfAFreshStart) {
     }
 }
 
-// Scenes every host draws on the same pixels: the clock at three sizes with its readout
-// off, and stars of lines, circles, arcs and boxes. tests/pixels/ holds what the Windows
-// build draws, as PBMs whose set bits are the pixels that are not white (outside the
-// window's shape included); TORVEN_PIXELS_OUT names a folder to write a host's own to
-// (under Wine as Z:/path).
+// Scenes every host draws on the same pixels: the clock at three sizes, readout off, and
+// stars of lines, circles, arcs and boxes. tests/pixels/ holds the Windows build's, as PBMs
+// of the pixels not white; TORVEN_PIXELS_OUT names a folder for a host's own (Wine: Z:/...).
 template <int kPen>
 void Star(FormsRuntime& rt) {  // from the centre of a 100-pixel square, every 15 degrees
     for (int i = 0; i < 24; ++i) {

@@ -1,5 +1,5 @@
-// What every host must do for the clock, checked the same way on each: a host's test
-// program links host_suite.cpp and defines MakeHost() for its window.
+// What every host must do, checked the same way on each: a host's test program links
+// host_suite.cpp and defines MakeHost().
 #pragma once
 
 #include <gtest/gtest.h>

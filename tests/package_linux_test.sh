@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package as a user meets it: its desktop entry and metainfo validate,
-# lintian finds no error, the program answers its command line; then, as root, apt
-# installs it, the installed clock shows its window, and apt removes it entirely.
-# Usage: package_linux_test.sh dist/torven_<version>_amd64.deb <version>
+# The Debian package as a user meets it: valid, installed by apt-get (as root), shows its
+# window, removed whole. Usage: package_linux_test.sh dist/torven_<version>_amd64.deb <version>
 set -euo pipefail
 deb=$1
 version=$2

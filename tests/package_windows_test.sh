@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The Windows installer as a user meets it, under Wine: it replaces an older version,
-# installs torven.exe for the user with a Start-menu shortcut and an uninstall entry,
-# the installed clock shows its window, and uninstalling removes the files but keeps
-# the user's settings. Needs DISPLAY and WINEPREFIX (scripts/test-windows.sh sets both).
-# Usage: package_windows_test.sh dist/torven-<version>-win64.msi <version> torven.exe torven.ico
+# The MSI as a user meets it under Wine (DISPLAY and WINEPREFIX set): it upgrades an older one,
+# the installed clock shows its window, and uninstalling keeps the settings. Usage:
+# package_windows_test.sh dist/torven-<version>-win64.msi <version> torven.exe torven.ico
 set -euo pipefail
 msi=$1
 version=$2

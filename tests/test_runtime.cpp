@@ -90,9 +90,8 @@ Module1::RECT TestRuntime::WindowPixels() const {
 
 }  // namespace torven::testing
 
-// The window services on the in-memory window. A region is its rectangle until the
-// window takes it; SetWindowPos changes the band and shows the window, and is given
-// the window's own rectangle, so nothing moves.
+// The window services on the in-memory window: SetWindowPos changes the band and shows
+// the window, and is given the window's own rectangle, so nothing moves.
 namespace Module1 {
 
 namespace {

@@ -1,7 +1,5 @@
-// An in-memory host for Form1: the window's rectangle in whole pixels (or exactly as
-// assigned), Resize when an assignment changes the size, answers from a settings map, a
-// settable clock and scripted menu and colour choices, and each effect the form asks for,
-// in order, as a line of `log`. It decides nothing a real host would decide differently.
+// An in-memory host for Form1: whole pixels (or sizes as assigned), Resize when a size
+// changes, scripted answers, and each effect the form asks for as a line of `log`.
 #pragma once
 
 #include <deque>

@@ -1,4 +1,4 @@
-// Start-up and the settings, shut-down, the mouse, the popup menu, always in front.
+// Start-up and the settings, shut-down, the mouse, the popup menu and its commands.
 #include "clock.h"
 
 namespace torven::testing {
@@ -11,17 +11,11 @@ const std::map<std::string, std::string> kNine = {
     {"Color1", "8388608"}, {"Color2", "128"},  {"Color3", "16776960"},
     {"Anadigi", "False"},  {"Temae", "False"}, {"Henka", "True"}};
 
-TEST(StartUp, BeforeLoadTheDesignHoldsAndNothingRuns) {
-    Clock c;
-    EXPECT_EQ(c.State(), "120,135 1575x1575 black/black/black text black anadigi");
-    EXPECT_EQ(std::tuple(c.form.Label1().Width, c.form.Label2().Width, c.form.TimerInterval()),
-              std::tuple(675.0f, 800.0f, 100));
-    c.form.Timer();
-    c.form.MouseDown(kRightButton, 0, 100, 100);
-    EXPECT_TRUE(c.rt.log.empty());
-}
-
 TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
+    Clock design;  // until Load, which nothing runs before
+    design.form.Timer(), design.form.MouseDown(kRightButton, 0, 100, 100);
+    EXPECT_EQ(std::tuple(design.State(), design.form.Label1().Width, design.rt.log.size()),
+              std::tuple("120,135 1575x1575 black/black/black text black anadigi", 675.0f, 0u));
     struct Case {
         std::map<std::string, std::string> stored;
         std::string state, warning = "";
@@ -31,8 +25,8 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
     for (const Case& k : {
              Case{{}, "120,120 1600x1600" + kLook},
              Case{kNine, "2345,-120 1333.3334x1333.3334 navy/maroon/cyan text cyan henka"},
-             // Beyond the right or bottom edge: pulled back to touch it. On the edge, or
-             // partly off, it stays; wholly off the left or top, it goes to that edge.
+             // Beyond the right or bottom edge: back to it; on it or partly off: kept;
+             // wholly off the left or top: to that edge.
              Case{{{"Left", "30000"}}, "27200,120 1600x1600" + kLook},
              Case{{{"Left", "28800"}}, "28800,120 1600x1600" + kLook},
              Case{{{"Top", "20000"}}, "120,14600 1600x1600" + kLook},
@@ -79,8 +73,7 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     const Texts nine{"save Top=120",         "save Left=120",        "save Size=1600",
                      "save Color1=16777215", "save Color2=16711680", "save Color3=0",
                      "save Anadigi=True",    "save Temae=True",      "save Henka=False"};
-    // The session asks first: the nine are written and the clock runs on, since the
-    // logout may be cancelled; the unload writes them once more.
+    // The session asks first (the logout may be cancelled); the unload writes them again.
     Clock c({}, kAt);
     EXPECT_EQ(c.Last("region"), "region 1,1 108,109");  // the client area, a pixel right and down
     c.form.SessionMayEnd();
@@ -89,22 +82,15 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     c.rt.log.clear();
     c.form.Unload();
     c.form.Unload();  // a second close request finds the form gone
-    c.form.Click(15);
-    c.form.SessionMayEnd();
+    c.form.Click(15), c.form.SessionMayEnd(), c.Run(2);  // the form is gone: nothing happens
+    c.form.MouseDown(kRightButton, 0, 800, 800);
     EXPECT_EQ(c.rt.Find("save"), nine);
     EXPECT_EQ(c.rt.log.back(), "destroy");
     Clock stored(kNine, kAt);
     stored.form.Unload();
     EXPECT_EQ(stored.rt.settings, kNine);
 
-    // Events after the unload do nothing.
-    c.rt.log.clear();
-    c.Run(2);
-    c.form.MouseDown(kRightButton, 0, 800, 800);
-    EXPECT_TRUE(c.rt.log.empty());
-
-    // A save the store refuses names each value lost; the exit status is 1 when the
-    // last save failed.
+    // A refused save names each value lost; the exit status is 1 if the last one failed.
     for (const bool laterWorks : {false, true}) {
         Clock k({}, kAt);
         k.rt.refuseWrites = true;
@@ -136,13 +122,9 @@ TEST(Mouse, RightOpensTheMenuOnFaceAndReadoutALeftPressOnTheReadoutNeverDrags) {
     const Label &time = c.form.Label1(), &date = c.form.Label2();
     const float inTime[] = {time.Left + 10, time.Top + 150},
                 inDate[] = {date.Left + 10, date.Top + 10}, onFace[] = {200, 700};
-    for (int button : {kRightButton, kMiddleButton}) {
-        for (const float* at : {inTime, inDate, onFace}) {
-            c.form.MouseDown(button, 0, at[0], at[1]);
-            c.form.MouseUp(button, 0, at[0], at[1]);
-        }
-    }
-    EXPECT_EQ(c.Count("menu"), 3);
+    for (int button : {kRightButton, kMiddleButton})
+        for (const float* at : {inTime, inDate, onFace})
+            c.form.MouseDown(button, 0, at[0], at[1]), c.form.MouseUp(button, 0, at[0], at[1]);
     c.form.MouseDown(kLeftButton, 0, inTime[0], inTime[1]);
     c.form.MouseMove(kLeftButton, 0, inTime[0] + 300, inTime[1] + 400);
     c.form.MouseUp(kLeftButton, 0, 0, 0);
@@ -168,8 +150,8 @@ TEST(PopupMenu, ShowsTheSixteenEntriesAndRunsTheOneChosen) {
                                "設定を初期化(&N)", "TORVENについて(&V)", "終了(&X)"}));
     EXPECT_EQ(c.rt.Width(), 3200);
 
-    // The clock ticks on while the menu is open; choosing nothing does nothing, and
-    // the menu took the release, so a left press starts a drag again.
+    // It ticks on while the menu is open; nothing chosen, nothing done; the menu took the
+    // release, so a left press starts a drag again.
     c.rt.menuChoice = -1;
     c.rt.whileMenuOpen = [&] { c.Run(2); };
     c.rt.log.clear();
@@ -195,6 +177,95 @@ TEST(AlwaysInFront, TogglesTheBandInPlace) {
               (Texts{"zorder topmost -20,-10 107x107 0x50", "zorder notopmost -20,-10 107x107 0x50",
                      "zorder topmost -20,-10 107x107 0x50"}));
     EXPECT_TRUE(c.form.Checked("mnuTopmost") && c.rt.topmost);
+}
+
+TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
+    struct Case {
+        int entry;
+        std::map<std::string, std::string> stored;
+        std::optional<Color> pick;
+        std::string state;
+        std::string moves;  // the assignments to the window, in order
+        int redraws;
+        float width = 0, height = 0;  // the window before, when not square from the store
+    };
+    const std::string look = " white/blue/black text black anadigi mnuTopmost";
+    const std::map<std::string, std::string> at500 = {{"Left", "500"}, {"Top", "700"}};
+    const auto size = [&](const char* s) { return "500,700 " + std::string(s) + look; };
+    const auto face = [](const char* s) { return "120,120 1600x1600 " + std::string(s); };
+    const std::string plain = face(look.c_str() + 1);
+    const std::map<std::string, std::string> changed = {
+        {"Left", "500"},      {"Top", "500"},     {"Size", "3200"}, {"Henka", "True"},
+        {"Anadigi", "False"}, {"Temae", "False"}, {"Color3", "255"}};
+    const std::map<std::string, std::string> small = {{"Size", "1000"}, {"Anadigi", "False"}};
+    for (const Case& k : {
+             // Colours: the picked one, and a redraw even when it is the same.
+             Case{9, {}, kNavy, face("navy/blue/black text black anadigi mnuTopmost"), {}, 1},
+             Case{9, {}, kWhite, plain, {}, 1},
+             Case{10, {}, kMaroon, face("white/maroon/black text black anadigi mnuTopmost"), {}, 1},
+             Case{11, {}, kRed, face("white/blue/red text red anadigi mnuTopmost"), {}, 1},
+             Case{9, {}, std::nullopt, plain, {}, 0},  // Cancel
+             Case{10, {}, std::nullopt, plain, {}, 0},
+             Case{11, {}, std::nullopt, plain, {}, 0},
+             // Sizes: the height follows the width, the corner stays; one redraw a change.
+             Case{4, at500, {}, size("3200x3200"), "H 3200 W 3200", 2},
+             Case{5, at500, {}, size("1920x1920"), "H 1920 W 1920", 2},
+             Case{6, at500, {}, size("1333.3334x1333.3334"), "H 1333.3334 W 1333.3334", 2},
+             Case{7, at500, {}, size("800x800"), "H 800 W 800", 2},
+             Case{7, at500, {}, size("400x400"), "H 400 W 400", 2, 800, 800},
+             Case{6, at500, {}, size("799x900"), {}, 0, 799, 900},
+             Case{7, at500, {}, size("799x900"), {}, 0, 799, 900},
+             Case{4, at500, {}, size("80000x80000"), "H 80000 W 80000", 2, 40000, 40000},
+             Case{5, at500, {}, size("48000x48000"), "H 48000 W 48000", 2, 40000, 40000},
+             Case{4, at500, {}, size("40001x40001"), {}, 0, 40001, 40001},
+             Case{5, at500, {}, size("40001x40001"), {}, 0, 40001, 40001},
+             Case{5, at500, {}, size("1920x1920"), "H 1920 W 1920", 2, 1600, 2000},
+             // Reset: every default, the check marks too; the band changes at the next start.
+             Case{13, changed, {}, plain, "W 1600 H 1600 T 120 L 120", 3},
+             // The switches.
+             Case{0, {}, {}, face("white/blue/black text black anadigi"), {}, 0},
+             Case{1, {}, {}, face("white/blue/black text black mnuTopmost"), {}, 0},
+             Case{1, small, {}, "120,120 1000x1000" + look, {}, 0},
+             Case{2, {}, {}, face("cyan/navy/maroon text maroon anadigi mnuTopmost henka"), {}, 1},
+             Case{2, {{"Henka", "True"}}, {}, plain, {}, 0},
+         }) {
+        Clock c(k.stored, {2026, 12, 6, 20, 10, 30});
+        if (k.width) c.rt.SetWidth(k.width), c.rt.SetHeight(k.height);
+        c.rt.log.clear();
+        c.rt.picks = {k.pick};
+        c.form.Click(k.entry);
+        const std::string row = std::to_string(k.entry) + " " + k.state;
+        EXPECT_EQ(c.State(), k.state) << row;
+        EXPECT_EQ(std::tuple(c.Moves(), c.Count("region"), c.Count("save"), c.Count("zorder")),
+                  std::tuple(k.moves, k.redraws, 0, int(k.entry == 0)))
+            << row;
+        c.form.Unload();
+        const Clock next(c.rt.settings, c.rt.now);
+        EXPECT_TRUE(k.width != k.height || next.State() == c.State())
+            << row;  // if it starts square
+    }
+}
+
+TEST(Commands, ColoursReachTheFaceAndAboutShowsTheVersion) {
+    Clock c({}, {2026, 12, 6, 13, 20, 30});
+    c.rt.picks = {kRed, kMaroon};
+    c.form.Click(11);
+    EXPECT_EQ(std::tuple(c.Count("line w1 red"), c.Count("box w1 red"), c.Last("line w5")),
+              std::tuple(48 + 1, 12, "line w5 red 770,780 969,543"));  // marks, hands
+    c.form.Click(10);
+    EXPECT_EQ(c.Last("circle"), "circle w9 maroon 770,780 r770");
+    // A new background repaints the surface at once, then the face is drawn on it.
+    c.rt.log.clear();
+    c.rt.picks = {kNavy};
+    c.form.Click(9);
+    EXPECT_EQ(c.rt.Find("fill"), (Texts{"fill navy", "fill navy"}));
+    EXPECT_EQ(c.rt.log[1], "fill navy");
+    c.form.Click(14);  // About: two lines, the second the version
+    const std::string box = c.Last("msgbox");
+    EXPECT_TRUE(box.starts_with("msgbox TORVEN: Copyright (C) ") &&
+                box.ends_with("\r\nTORVEN Ver1.1.0") &&
+                std::count(box.begin(), box.end(), '\n') == 1)
+        << box;
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
-// The Linux host on Qt's offscreen platform: the shared host checks, and what Qt adds
-// (the window's kind and mask, repainting, the mouse, the menu and dialogs, the
-// settings file, signals).
+// The Linux host on Qt's offscreen platform: the shared host checks, and what Qt adds.
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/timerfd.h>
@@ -92,8 +90,8 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     Settle();
     EXPECT_EQ(std::pair(c.Height(), c.form.Variables().centerX), std::pair(2400.0f, 1095));
 
-    // A new second reaches the window before the tick returns: the hands and the time as
-    // a repaint paints them, and not the face; the same second nothing.
+    // A new second reaches the window before Tick returns, as a repaint paints it and
+    // no more than the hands and time; the same second, nothing.
     constexpr QRgb kUntouched = 0xFFFF00FF;
     c.Stored().fill(kUntouched);
     c.now.second = 31;
@@ -131,8 +129,7 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     EXPECT_TRUE(read.isValid() && std::abs(read.secsTo(QDateTime::currentDateTime())) <= 1);
 }
 
-// A new system time zone (/etc/localtime, with TZ unset) shows from the next second on;
-// the test changes it in a mount namespace of its own, which needs root.
+// A new /etc/localtime (TZ unset) shows from the next second; changed in a mount namespace.
 TEST(QtWindow, TheLocalTimeFollowsTheSystemsTimeZone) {
     QTemporaryDir dir;
     const QString zone = dir.filePath("localtime");
@@ -163,8 +160,8 @@ TEST(QtWindow, TheLocalTimeFollowsTheSystemsTimeZone) {
     umount("/etc/localtime");
 }
 
-// On a screen of another pixel ratio the face is drawn anew, sharp at that ratio (a
-// face scaled up would repeat every other row), and the cap counts device pixels.
+// On a screen of ratio 2 the face is drawn anew (scaled up, rows would repeat in pairs),
+// and the cap counts device pixels.
 TEST(QtWindow, AScreenOfAnotherPixelRatioGetsTheFaceDrawnAtItsRatio) {
     QtHost host;
     RecordingEvents events;
@@ -252,8 +249,7 @@ TEST(QtMenu, TheFormsEntriesThePickAndTheDialogs) {
     EXPECT_EQ(c.PopupMenu(c.form.Menu()), -1);
     EXPECT_EQ(c.form.Variables().prevSecondPos, 40);
 
-    // The dialogs open in the middle of the clock's screen (within a few pixels: they
-    // settle their final size as they show).
+    // The dialogs open in the middle of the clock's screen (give or take their settling).
     const QPoint middle = c.screen()->availableGeometry().center();
     int offCentre = 0;
     WhenOpened([&](QWidget* open) {
@@ -293,8 +289,7 @@ TEST(QtSettings, TheStartupGroupOfTheUsersFileAndWhatKilledWritersLeft) {
     file.close();
     EXPECT_EQ(host.GetSetting("TORVEN", "Startup", "Top", "120"), "1, 5");
     EXPECT_EQ(host.GetSetting("TORVEN", "Startup", "Left", "120"), "240");
-    // QSettings' lock and a temporary file of a writer that is gone go; one whose writer
-    // still runs stays.
+    // QSettings' lock and a gone writer's temporary file go; a running writer's stays.
     const QString running = QString("TORVEN.conf.%1.tmp").arg(getppid());
     for (const QString& name : {QString("TORVEN.conf.lock"), running,
                                 QString("TORVEN.conf.4194305.tmp")})  // beyond any pid
@@ -332,8 +327,7 @@ TEST(QtCommandLine, HelpVersionAnUnknownArgumentAndAnUnreachableDisplay) {
     EXPECT_EQ(run({}, nullptr), "-1 ");  // another platform: not its business
 }
 
-// A logout asks first (and may be cancelled): the settings are saved and the clock
-// stays; the session's end quits the application, which unloads.
+// A logout asks first (it may be cancelled: the clock saves and stays); its end unloads.
 TEST(QtSignals, EachEndingSignalACloseRequestAndTheSessionsEndUnload) {
     RecordingEvents events;
     const qt::SignalWatcher watcher({SIGTERM, SIGINT, SIGHUP}, [&](int) { events.Unload(); });

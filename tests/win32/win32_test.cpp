@@ -1,5 +1,4 @@
-// The Windows host under Wine: the shared host checks, and what Win32 adds (window
-// styles, DPI, messages, the menu and dialogs, registry types, resources, objects).
+// The Windows host under Wine: the shared host checks, and what Win32 adds.
 // Before <windows.h>, whose macros take some of their names.
 #include "form1.h"
 #include "host_suite.h"
@@ -113,8 +112,8 @@ TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
     };
     EXPECT_EQ(pen(dpi / 2), std::lround(9 * dpi / 96.0));
 
-    // On a monitor of twice the DPI: the rectangle suggested, twips and pens at that DPI,
-    // and the face redrawn, as it is back at the first DPI with as many pixels.
+    // At twice the DPI: the suggested rectangle, twips and pens at that DPI, the face
+    // redrawn; back at the first DPI, again.
     RecordingEvents events;
     host.Attach(events);
     RECT suggested{10, 20, 10 + 2 * dpi, 20 + 4 * dpi};
@@ -155,8 +154,7 @@ TEST(Win32Window, MouseCloseSessionAndClockMessagesBecomeTheFormsEvents) {
         SendMessageW(h, WM_POWERBROADCAST, power, 0);
     EXPECT_EQ(events.ticks, 3);
 
-    // The clock writes its settings when the session asks, and again, as texts, at its
-    // own close, which ends the loop.
+    // The clock saves when the session asks, and again, as texts, at its close.
     Win32Clock c;
     c.form.Load();
     SendMessageW(c.hwnd(), WM_QUERYENDSESSION, 0, 0);
