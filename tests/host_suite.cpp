@@ -145,6 +145,13 @@ void Star(FormsRuntime& rt) {  // from the centre of a 100-pixel square, every 1
         rt.Line({750, 752}, {int(751 + 680 * std::cos(a)), int(748 - 680 * std::sin(a))}, 0, kPen);
     }
 }
+void WideArcs(FormsRuntime& rt) {  // the highlight arc's pen on a screen of ratio 2
+    for (float start : {0.2f, 1.8f, 3.5f, 5.0f})
+        rt.Circle({750, 750}, 540, 0, 2, ArcSpan{start, start + 1.1f});
+    for (float start : {0.7f, 2.9f, 4.4f})
+        rt.Circle({750, 750}, 300, 0, 2, ArcSpan{start, start + 1.4f});
+    rt.Circle({750, 750}, 660, 0, 2, ArcSpan{1.0f, 5.2f});
+}
 void Shapes(FormsRuntime& rt) {
     rt.Circle({750, 760}, 705, 0, 9, std::nullopt);  // rings of odd and even pixel radii
     rt.Circle({745, 750}, 300, 0, 9, std::nullopt);
@@ -172,7 +179,7 @@ std::string Pbm(const Shot& shot) {
 TEST(Host, DrawsTheScenesOnTheReferencePixels) {
     const std::pair<std::string, void (*)(FormsRuntime&)> scenes[] = {
         {"face1600", nullptr}, {"face3210", nullptr}, {"face405", nullptr}, {"lines1", Star<1>},
-        {"lines2", Star<2>},   {"lines5", Star<5>},   {"shapes", Shapes}};
+        {"lines2", Star<2>},   {"lines5", Star<5>},   {"shapes", Shapes},   {"arcs2", WideArcs}};
     for (const auto& [name, draw] : scenes) {
         std::unique_ptr<Host> host = MakeHost();
         Form1 form(host->Runtime());

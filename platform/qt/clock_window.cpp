@@ -493,17 +493,14 @@ void ClockWindow::Circle(Point centre, std::int32_t radius, Color color, int pen
              [&](const SpanSink& span) { ForEachRingSpan(left, top, right, bottom, pen, span); });
         return;
     }
-    const std::vector<Point> points =
+    std::vector<Point> points =
         GdiArcPoints(left, top, right, bottom, at(arc ? arc->start : 0), at(arc ? arc->end : 0));
+    points.erase(std::unique(points.begin(), points.end()), points.end());
     Draw(color, [&](const SpanSink& span) {
+        if (pen > 1) return GdiWidePolyline(points, pen, span);
         // GDI's polyline through the points: each sets its first pixel, not its last.
-        for (size_t i = 0; i + 1 < points.size(); ++i) {
-            if (points[i] == points[i + 1]) continue;
-            if (pen > 1)
-                GdiWideLine(points[i], points[i + 1], pen, span);
-            else
-                span(points[i].y, points[i].x, points[i].x + 1);
-        }
+        for (size_t i = 0; i + 1 < points.size(); ++i)
+            span(points[i].y, points[i].x, points[i].x + 1);
     });
 }
 

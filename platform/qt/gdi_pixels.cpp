@@ -1,6 +1,7 @@
 #include "gdi_pixels.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -44,8 +45,10 @@ int CeilDiv(std::int64_t n, std::int64_t d) {
     return static_cast<int>(n >= 0 ? (n + d - 1) / d : -(-n / d));
 }
 
+using Corners = std::array<Point, 4>;
+
 // GDI's region rule for a polygon with whole-pixel corners.
-void FillPolygon(const Point (&corners)[4], const SpanSink& span) {
+void FillPolygon(const Corners& corners, const SpanSink& span) {
     const auto [low, high] = std::minmax_element(std::begin(corners), std::end(corners),
                                                  [](Point a, Point b) { return a.y < b.y; });
     for (int y = low->y; y < high->y; ++y) {
@@ -133,35 +136,48 @@ void GdiThinLine(Point a, Point b, const SpanSink& span) {
     }
 }
 
-void GdiWideLine(Point a, Point b, int pen, const SpanSink& span) {
+namespace {
+// The corners GDI gives a segment of a wide pen: a's on the narrow and the wide side,
+// then b's on the wide and the narrow. A level or upright segment takes whole rows or
+// columns, the pen's narrower half above or left of it.
+Corners WideCorners(Point a, Point b, int pen) {
     const int dx = b.x - a.x, dy = b.y - a.y;
-    if (dy == 0) {
-        const int top = a.y - pen / 2;
-        if (dx != 0)
-            for (int y = top; y < top + pen; ++y)
-                span(y, std::min(a.x, b.x), std::max(a.x, b.x));
-        return;
+    Point narrow, wide;
+    if (dx == 0 || dy == 0) {
+        int before = pen / 2, after = pen - pen / 2;
+        if (dx < 0) std::swap(before, after);  // turned back below
+        narrow = dy == 0 ? Point{0, after} : Point{before, 0};
+        wide = dy == 0 ? Point{0, before} : Point{after, 0};
+    } else {  // the pen's width across the line, split into a narrow and a wide half
+        const double length = std::hypot(dx, dy);
+        const double wx = pen * std::abs(dy) / length, wy = pen * std::abs(dx) / length;
+        const auto round = [](double v) { return static_cast<int>(std::floor(v + 0.5)); };
+        narrow = {round(wx / 2), round(wy / 2)}, wide = {round((wx + 1) / 2), round((wy + 1) / 2)};
     }
-    if (dx == 0) {
-        for (int y = std::min(a.y, b.y); y < std::max(a.y, b.y); ++y)
-            span(y, a.x - pen / 2, a.x - pen / 2 + pen);
-        return;
-    }
-    // The pen's width across the line, split into a narrow and a wide half.
-    const double length = std::hypot(dx, dy);
-    const double wx = pen * std::abs(dy) / length, wy = pen * std::abs(dx) / length;
-    const auto round = [](double v) { return static_cast<int>(std::floor(v + 0.5)); };
-    Point narrow{round(wx / 2), round(wy / 2)}, wide{round((wx + 1) / 2), round((wy + 1) / 2)};
     if (dx < 0) narrow.y = -narrow.y, wide.y = -wide.y;
     if (dy < 0) {
         std::swap(narrow, wide);
         narrow.x = -narrow.x, wide.x = -wide.x;
     }
-    const Point corners[4] = {{a.x - narrow.x, a.y + narrow.y},
-                              {a.x + wide.x, a.y - wide.y},
-                              {b.x + wide.x, b.y - wide.y},
-                              {b.x - narrow.x, b.y + narrow.y}};
-    FillPolygon(corners, span);
+    return {{{a.x - narrow.x, a.y + narrow.y},
+             {a.x + wide.x, a.y - wide.y},
+             {b.x + wide.x, b.y - wide.y},
+             {b.x - narrow.x, b.y + narrow.y}}};
+}
+}  // namespace
+
+void GdiWideLine(Point a, Point b, int pen, const SpanSink& span) {
+    FillPolygon(WideCorners(a, b, pen), span);
+}
+
+void GdiWidePolyline(const std::vector<Point>& points, int pen, const SpanSink& span) {
+    Corners last{};
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
+        const Corners next = WideCorners(points[i], points[i + 1], pen);
+        FillPolygon(next, span);
+        if (i > 0) FillPolygon({last[2], last[3], next[0], next[1]}, span);
+        last = next;
+    }
 }
 
 std::vector<Point> GdiArcPoints(int left, int top, int right, int bottom, Point start, Point end) {

@@ -43,6 +43,12 @@ void GdiThinLine(Point a, Point b, const SpanSink& span);
 // top-left corner is inside, or on a left or top edge).
 void GdiWideLine(Point a, Point b, int pen, const SpanSink& span);
 
+// A polyline of a wide pen through points, no two in a row the same: its segments as
+// above, and where two meet, the polygon of the first's end and the second's start
+// corners. The Windows build's pen joins with a miter, which at the small turns of an
+// arc covers the pixels of this bevel.
+void GdiWidePolyline(const std::vector<Point>& points, int pen, const SpanSink& span);
+
 // The points GDI's Arc walks for the ellipse in the box [left, right) x [top, bottom),
 // counter-clockwise from the ray through `start` to the ray through `end` (the whole
 // ellipse when they are the same). A one-pixel pen sets every point followed by a
