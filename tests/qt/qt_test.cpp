@@ -160,12 +160,15 @@ TEST(QtWindow, TheLocalTimeFollowsTheSystemsTimeZone) {
     umount("/etc/localtime");
 }
 
-// On a screen of ratio 2 the face is drawn anew (scaled up, rows would repeat in pairs),
-// and the cap counts device pixels.
+// On a screen of ratio 2 the face is drawn anew (scaled up, rows would repeat in pairs)
+// with pens of twice the pixels, and the cap counts device pixels.
 TEST(QtWindow, AScreenOfAnotherPixelRatioGetsTheFaceDrawnAtItsRatio) {
     QtHost host;
     RecordingEvents events;
-    events.onResize = [&] { host.Fill(0xFFFFFF), host.Circle({750, 750}, 600, 0, 1, {}); };
+    events.onResize = [&] {
+        host.Fill(0xFFFFFF), host.Circle({750, 750}, 600, 0, 1, {});
+        host.Line({150, 300}, {1350, 300}, 0, 1);
+    };
     host.Attach(events), host.SetWidth(1500), host.SetHeight(1500), host.Show();
     host.move(5100, 8);
     Settle();
@@ -173,7 +176,8 @@ TEST(QtWindow, AScreenOfAnotherPixelRatioGetsTheFaceDrawnAtItsRatio) {
     bool sharp = false;
     for (auto row = shot.pixels.begin(); row < shot.pixels.end(); row += 2 * shot.width)
         sharp |= !std::equal(row, row + shot.width, row + shot.width);
-    EXPECT_EQ(std::tuple(shot.width, events.resizes, sharp), std::tuple(200, 3, true));
+    EXPECT_EQ(std::tuple(shot.width, events.resizes, sharp, shot.Count(0, 100, 30, 101, 50)),
+              std::tuple(200, 3, true, 2));
     host.SetWidth(80000);
     EXPECT_EQ(host.Width(), kMaxSidePixels / 2 * 15.0f);
 }
