@@ -67,6 +67,32 @@ void FillPolygon(const Corners& corners, const SpanSink& span) {
     }
 }
 
+// The corners GDI gives a segment of a wide pen: a's on the narrow and the wide side,
+// then b's on the wide and the narrow; the wide side is on the left of the way.
+Corners WideCorners(Point a, Point b, int pen) {
+    const int dx = b.x - a.x, dy = b.y - a.y;
+    if (dx == 0 || dy == 0) {  // whole rows or columns, the pen's narrower half above or left
+        const int low = (dy == 0 ? a.y : a.x) - pen / 2, high = low + pen;
+        const int wide = dx > 0 || dy < 0 ? low : high, narrow = low + high - wide;
+        if (dy == 0) return {{{a.x, narrow}, {a.x, wide}, {b.x, wide}, {b.x, narrow}}};
+        return {{{narrow, a.y}, {wide, a.y}, {wide, b.y}, {narrow, b.y}}};
+    }
+    // The pen's width across the line, split into a narrow and a wide half.
+    const double length = std::hypot(dx, dy);
+    const double wx = pen * std::abs(dy) / length, wy = pen * std::abs(dx) / length;
+    const auto round = [](double v) { return static_cast<int>(std::floor(v + 0.5)); };
+    Point narrow{round(wx / 2), round(wy / 2)}, wide{round((wx + 1) / 2), round((wy + 1) / 2)};
+    if (dx < 0) narrow.y = -narrow.y, wide.y = -wide.y;
+    if (dy < 0) {
+        std::swap(narrow, wide);
+        narrow.x = -narrow.x, wide.x = -wide.x;
+    }
+    return {{{a.x - narrow.x, a.y + narrow.y},
+             {a.x + wide.x, a.y - wide.y},
+             {b.x + wide.x, b.y - wide.y},
+             {b.x - narrow.x, b.y + narrow.y}}};
+}
+
 // The first quarter of the ellipse through the pixels of a width x height box, from
 // its right end down to its bottom, relative to the box (Zingl's ellipse algorithm).
 std::vector<Point> Quadrant(int width, int height) {
@@ -135,36 +161,6 @@ void GdiThinLine(Point a, Point b, const SpanSink& span) {
         }
     }
 }
-
-namespace {
-// The corners GDI gives a segment of a wide pen: a's on the narrow and the wide side,
-// then b's on the wide and the narrow. A level or upright segment takes whole rows or
-// columns, the pen's narrower half above or left of it.
-Corners WideCorners(Point a, Point b, int pen) {
-    const int dx = b.x - a.x, dy = b.y - a.y;
-    Point narrow, wide;
-    if (dx == 0 || dy == 0) {
-        int before = pen / 2, after = pen - pen / 2;
-        if (dx < 0) std::swap(before, after);  // turned back below
-        narrow = dy == 0 ? Point{0, after} : Point{before, 0};
-        wide = dy == 0 ? Point{0, before} : Point{after, 0};
-    } else {  // the pen's width across the line, split into a narrow and a wide half
-        const double length = std::hypot(dx, dy);
-        const double wx = pen * std::abs(dy) / length, wy = pen * std::abs(dx) / length;
-        const auto round = [](double v) { return static_cast<int>(std::floor(v + 0.5)); };
-        narrow = {round(wx / 2), round(wy / 2)}, wide = {round((wx + 1) / 2), round((wy + 1) / 2)};
-    }
-    if (dx < 0) narrow.y = -narrow.y, wide.y = -wide.y;
-    if (dy < 0) {
-        std::swap(narrow, wide);
-        narrow.x = -narrow.x, wide.x = -wide.x;
-    }
-    return {{{a.x - narrow.x, a.y + narrow.y},
-             {a.x + wide.x, a.y - wide.y},
-             {b.x + wide.x, b.y - wide.y},
-             {b.x - narrow.x, b.y + narrow.y}}};
-}
-}  // namespace
 
 void GdiWideLine(Point a, Point b, int pen, const SpanSink& span) {
     FillPolygon(WideCorners(a, b, pen), span);
