@@ -93,8 +93,6 @@ class Form1 final : public FormEvents, private FormVariables {
     const Label& Label2() const { return labels_[kLabel2]; }
     std::span<const MenuItem> Menu() const { return menu_; }
     bool Checked(std::string_view menuName) const;
-    Color BackColor() const { return backColor_; }
-    int DrawWidth() const { return drawWidth_; }
 
     // Event procedures.
     void Form_Load();
