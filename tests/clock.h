@@ -16,7 +16,7 @@ inline constexpr double kExact = 0;  // twips per pixel: sizes exactly as assign
 using Texts = std::vector<std::string>;
 
 struct Clock {
-    explicit Clock(double twipsPerPixel = kExact) : rt(twipsPerPixel), form(rt) { rt.Attach(form); }
+    Clock() : rt(kExact), form(rt) { rt.Attach(form); }
     Clock(const std::map<std::string, std::string>& settings, DateTime now) : Clock() {
         rt.settings = settings;
         rt.now = now;
