@@ -15,8 +15,9 @@ start_private_desktop() {
     local i
     desktop_work=$(mktemp -d)
     # No key repeats: on a loaded machine a scripted key held past the repeat delay
-    # would be typed again, into whatever the first press opened.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ardelay 60000 "$@" \
+    # would be typed again, into whatever the first press opened. No reset when the last
+    # client leaves, as under a session: meanwhile the server refuses connections.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ardelay 60000 -noreset "$@" \
         3>"$desktop_work/display" 2>/dev/null &
     desktop_track $!
     for i in $(seq 50); do [ -s "$desktop_work/display" ] && break; sleep 0.1; done
