@@ -7,7 +7,6 @@
 #include <csignal>
 
 #include "clock_window.h"
-#include "command_line.h"
 #include "form1.h"
 #include "host_suite.h"
 #include "signal_watcher.h"
@@ -304,31 +303,6 @@ TEST(QtSettings, TheStartupGroupOfTheUsersFileAndWhatKilledWritersLeft) {
     EXPECT_EQ(
         file.readAll(),
         "; by hand\n\n[Startup]\nColor1=16777215\nLeft=@ByteArray(240)\nTop=120\n\n[Other]\nx=1\n");
-}
-
-TEST(QtCommandLine, HelpVersionAnUnknownArgumentAndAnUnreachableDisplay) {
-    const auto run = [](std::vector<const char*> args, const char* display = ":0") {
-        args.insert(args.begin(), "torven");
-        qputenv("QT_QPA_PLATFORM", display ? "xcb" : "offscreen");
-        qputenv("DISPLAY", display ? display : "");
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        const auto status = args.size() > 1 ? qt::HandleCommandLine(int(args.size()),
-                                                                    const_cast<char**>(args.data()))
-                                            : qt::CheckDisplay();
-        const std::string out = ::testing::internal::GetCapturedStdout();
-        return std::to_string(status.value_or(-1)) + " " + out +
-               ::testing::internal::GetCapturedStderr();
-    };
-    EXPECT_EQ(run({"--version"}), "0 TORVEN 1.1.0\n");
-    const std::string help = run({"--help"});
-    EXPECT_TRUE(help.starts_with("0 ") && help.find("~/.config/TORVEN/TORVEN.conf") < help.size() &&
-                help.find("SIGTERM, SIGINT or SIGHUP") < help.size())
-        << help;
-    EXPECT_EQ(run({"--none"}), "2 torven: unknown argument \"--none\" (see torven --help)\n");
-    EXPECT_EQ(run({}, ":9999"), "1 torven: cannot open the display \":9999\"\n");
-    EXPECT_EQ(run({}, ""), "1 torven: cannot open the display: DISPLAY is not set\n");
-    EXPECT_EQ(run({}, nullptr), "-1 ");  // another platform: not its business
 }
 
 // A logout asks first (it may be cancelled: the clock saves and stays); its end unloads.
