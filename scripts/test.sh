@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Builds the clock and its packages and runs every test: layout, unit (ASan, UBSan), Linux
-# host and end to end, the packages, start-up fuzzing, and the Windows build under Wine.
+# Builds the clock and its packages and runs every test, the Windows ones under Wine.
 # TORVEN_SKIP_SETUP=1 skips the package installation.
 set -euo pipefail
 cd "$(dirname "$0")/.."

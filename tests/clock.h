@@ -18,9 +18,7 @@ using Texts = std::vector<std::string>;
 struct Clock {
     Clock() : rt(kExact), form(rt) { rt.Attach(form); }
     Clock(const std::map<std::string, std::string>& settings, DateTime now) : Clock() {
-        rt.settings = settings;
-        rt.now = now;
-        form.Load();
+        rt.settings = settings, rt.now = now, form.Load();
     }
 
     void At(int hour, int minute, int second) { rt.now = {2026, 12, 6, hour, minute, second}; }

@@ -45,7 +45,7 @@ expect_saved() {  # top left size, and the six others at their defaults
     if [ "$desktop" = linux ]; then
         stored=$(sed -n '/^\[Startup\]/,/^$/p' "$XDG_CONFIG_HOME/TORVEN/TORVEN.conf" | grep = | sort)
     else
-        stored=$(wine reg query 'HKCU\Software\TORVEN\Startup' | tr -d '\r' | awk 'NF == 3 { print $1 "=" $3 }' | sort)
+        stored=$(wine reg query 'HKCU\Software\TORVEN\Startup' | tr -d '\r' | awk '$2 == "REG_SZ" { print $1 "=" $3 }' | sort)
     fi
     [ "$stored" = "$(tr ' ' '\n' <<<"$pairs" | sort)" ] || fail "saved: $stored"
 }
@@ -150,11 +150,5 @@ if [ "$desktop" = linux ]; then
         [ "$(grep -c '^k' "$store")" = 300000 ] || fail "round $round: the other group is not whole"
     done
     [ -z "$(ls "$store".*)" ] || fail "left beside the file: $(ls "$store".*)"
-    # A file that cannot be written: each value lost is named, and the status is 1.
-    rm -r "${store%/*}" && touch "${store%/*}"
-    "$program" 2>"$shots/stderr" & clock=$!
-    wait_for window && kill -TERM "$clock" || fail "no clock"
-    status=0 && wait "$clock" || status=$?
-    [ "$status $(grep -c 'could not save setting' "$shots/stderr")" = "1 9" ] || fail "status $status"
 fi
 echo "ok [$desktop]"

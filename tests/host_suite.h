@@ -17,7 +17,6 @@ namespace torven::testing {
 struct Shot {
     int width = 0, height = 0;
     std::vector<Color> pixels;
-    Color At(int x, int y) const { return pixels[y * width + x]; }
     // How many pixels of the colour lie in [x0, x1) x [y0, y1), by default everywhere.
     int Count(Color colour, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const;
 };

@@ -128,16 +128,10 @@ std::int32_t GetWindowRect(HWND hWnd, RECT& lpRect) {
     return 1;
 }
 
-std::int32_t SetWindowPos(HWND hWnd, HWND hWndInsertAfter, std::int32_t X, std::int32_t Y,
-                          std::int32_t cx, std::int32_t cy, std::uint32_t wFlags) {
+std::int32_t SetWindowPos(HWND hWnd, HWND hWndInsertAfter, std::int32_t, std::int32_t, std::int32_t,
+                          std::int32_t, std::uint32_t wFlags) {
     torven::testing::TestRuntime& window = Window(hWnd);
-    char entry[80];
-    std::snprintf(entry, sizeof entry, "zorder %s %d,%d %dx%d 0x%X",
-                  hWndInsertAfter == HWND_TOPMOST     ? "topmost"
-                  : hWndInsertAfter == HWND_NOTOPMOST ? "notopmost"
-                                                      : "?",
-                  X, Y, cx, cy, wFlags);
-    window.log.push_back(entry);
+    window.log.push_back(hWndInsertAfter == HWND_TOPMOST ? "zorder topmost" : "zorder notopmost");
     window.topmost = hWndInsertAfter == HWND_TOPMOST;
     window.visible = window.visible || (wFlags & SWP_SHOWWINDOW);
     return 1;

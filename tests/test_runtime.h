@@ -20,7 +20,6 @@ std::string ColorName(Color color);
 
 class TestRuntime final : public FormsRuntime {
   public:
-    // twipsPerPixel 0 keeps positions and sizes exactly as assigned.
     explicit TestRuntime(double twipsPerPixel = 15)
         : scale_(twipsPerPixel ? twipsPerPixel : 15), exact_(twipsPerPixel == 0) {
         for (float& side : rect_)
@@ -29,7 +28,7 @@ class TestRuntime final : public FormsRuntime {
     void Attach(FormEvents& form) { form_ = &form; }
 
     // E.g. "line w5 black 770,780 1080,780", "W 3200", "save Top=120" (a line a value;
-    // none when refused), "destroy 1", "zorder topmost 8,8 107x107 0x50", "region 1,1 108,109".
+    // none when refused), "destroy 1", "zorder topmost", "region 1,1 108,109".
     std::vector<std::string> log;
     std::vector<std::string> Find(std::string_view prefix) const;
 
@@ -76,7 +75,6 @@ class TestRuntime final : public FormsRuntime {
         log.push_back(status ? "destroy " + std::to_string(status) : "destroy");
     }
 
-    // The window services' view: pixels.
     Module1::RECT WindowPixels() const;
 
   private:

@@ -37,7 +37,6 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
              Case{
                  {{"Left", "-20000"}, {"Top", "-2500"}}, "-20000,-2500 1600x1600" + kLook, "", two},
              // A size is brought into reach; other values that do not fit are reported.
-             Case{{{"Size", "0"}}, "120,120 400x400" + kLook},
              Case{{{"Size", "-7"}}, "120,120 400x400" + kLook},
              Case{{{"Size", "399"}}, "120,120 400x400" + kLook},
              Case{{{"Size", "1e30"}}, "120,120 80000x80000" + kLook},
@@ -159,6 +158,12 @@ TEST(PopupMenu, ShowsTheSixteenEntriesAndRunsTheOneChosen) {
     c.form.MouseDown(kLeftButton, 0, 500, 500);
     EXPECT_EQ(c.Count("box"), 12);
     EXPECT_EQ(c.v().dragX, 500);
+    c.form.Click(14);  // About: two lines, the version last
+    const std::string box = c.Last("msgbox");
+    EXPECT_TRUE(box.starts_with("msgbox TORVEN: Copyright (C) ") &&
+                box.ends_with("\r\nTORVEN Ver1.1.0") &&
+                std::count(box.begin(), box.end(), '\n') == 1)
+        << box;
     // A close that arrives while the menu is open wins over the choice.
     c.rt.menuChoice = 4;
     c.rt.whileMenuOpen = [&] { c.form.Unload(); };
@@ -176,11 +181,10 @@ TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
         int redraws;
         float width = 0, height = 0;  // the window before, when not square from the store
     };
-    const std::string look = " white/blue/black text black anadigi mnuTopmost";
     const std::map<std::string, std::string> at500 = {{"Left", "500"}, {"Top", "700"}};
-    const auto size = [&](const char* s) { return "500,700 " + std::string(s) + look; };
+    const auto size = [&](const char* s) { return "500,700 " + std::string(s) + kLook; };
     const auto face = [](const char* s) { return "120,120 1600x1600 " + std::string(s); };
-    const std::string plain = face(look.c_str() + 1);
+    const std::string plain = face(kLook.c_str() + 1);
     const std::map<std::string, std::string> changed = {
         {"Left", "500"},      {"Top", "500"},     {"Size", "3200"}, {"Henka", "True"},
         {"Anadigi", "False"}, {"Temae", "False"}, {"Color3", "255"}};
@@ -212,7 +216,7 @@ TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
              // The switches.
              Case{0, {}, {}, face("white/blue/black text black anadigi"), {}, 0},
              Case{1, {}, {}, face("white/blue/black text black mnuTopmost"), {}, 0},
-             Case{1, small, {}, "120,120 1000x1000" + look, {}, 0},
+             Case{1, small, {}, "120,120 1000x1000" + kLook, {}, 0},
              Case{2, {}, {}, face("cyan/navy/maroon text maroon anadigi mnuTopmost henka"), {}, 1},
              Case{2, {{"Henka", "True"}}, {}, plain, {}, 0},
          }) {
@@ -231,16 +235,6 @@ TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
         EXPECT_TRUE(k.width != k.height || next.State() == c.State())
             << row;  // if it starts square
     }
-}
-
-TEST(Commands, AboutShowsTwoLinesAndTheVersion) {
-    Clock c({}, {2026, 12, 6, 13, 20, 30});
-    c.form.Click(14);
-    const std::string box = c.Last("msgbox");
-    EXPECT_TRUE(box.starts_with("msgbox TORVEN: Copyright (C) ") &&
-                box.ends_with("\r\nTORVEN Ver1.1.0") &&
-                std::count(box.begin(), box.end(), '\n') == 1)
-        << box;
 }
 
 }  // namespace
