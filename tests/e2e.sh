@@ -116,10 +116,13 @@ for key in c v; do
 done
 menu 160 140 b
 expect_geometry "108,88 214x214"
+# A click on the readout's time, then a drag by the face: the click's release came through.
+xdotool mousemove 215 213 click 1 && drag 150 150 170 170
+expect_geometry "128,108 214x214"
 menu 200 200 x
-expect_saved 1320 1620 3210
+expect_saved 1620 1920 3210
 start_clock
-expect_geometry "108,88 214x214"
+expect_geometry "128,108 214x214"
 menu 200 200 x
 wait_for ended || fail "the clock did not end"
 if [ "$desktop" = linux ]; then
@@ -147,7 +150,7 @@ if [ "$desktop" = linux ]; then
         kill -TERM "$one" "$clock"
         ((round % 2 == 0)) || { sleep "0.0$((RANDOM % 7))" && kill -KILL "$one" 2>/dev/null || true; }
         { wait "$one" || ((round % 2)); } && wait "$clock" || fail "round $round: a clock failed"
-        expect_saved 1320 1620 3210
+        expect_saved 1620 1920 3210
         [ "$(grep -c '^k' "$store")" = 300000 ] || fail "round $round: the other group is not whole"
     done
     [ -z "$(ls "$store".* 2>/dev/null)" ] || fail "left beside the file: $(ls "$store".*)"
