@@ -4,11 +4,9 @@
 
 namespace torven::testing {
 
-namespace {
-std::string At(Point p) {
+static std::string At(Point p) {
     return std::to_string(p.x) + "," + std::to_string(p.y);
 }
-}  // namespace
 
 std::string ColorName(Color color) {
     static const std::map<Color, std::string> kNames = {
