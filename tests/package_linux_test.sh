@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Debian package as a user meets it: valid, installed by apt-get (as root), shows its
-# window, removed whole. Usage: package_linux_test.sh dist/torven_<version>_amd64.deb <version>
+# The Debian package as a user meets it: valid, its program answers its command line, and
+# (as root) installed by apt-get, shows its window, removed whole.
+# Usage: package_linux_test.sh dist/torven_<version>_amd64.deb <version>
 set -euo pipefail
 deb=$1 version=$2
 [ -f "$deb" ] || { echo "no $deb (bash scripts/package.sh makes it): skipped"; exit 77; }
@@ -31,7 +32,8 @@ help=$(run --help)
 expect "$(DISPLAY=:9999 run)" 'torven: cannot open the display ":9999" [1]'
 expect "$(unset DISPLAY && run)" 'torven: cannot open the display: DISPLAY is not set [1]'
 # Another platform (Wayland, offscreen) is not its business: the clock starts.
-status=0 && HOME=$work XDG_CONFIG_HOME=$work QT_QPA_PLATFORM=offscreen timeout 2 "$torven" 2>/dev/null || status=$?
+status=0 && HOME=$work XDG_CONFIG_HOME=$work QT_QPA_PLATFORM=offscreen \
+    timeout 2 "$torven" 2>/dev/null || status=$?
 expect "$status" 124
 
 [ "$(id -u)" = 0 ] || { echo "not root: apt-get install and remove skipped"; exit 77; }
