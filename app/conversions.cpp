@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "forms_runtime.h"
+
 namespace torven {
 
 namespace {

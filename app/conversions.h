@@ -11,9 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "forms_runtime.h"
-
 namespace torven {
+
+using Color = std::int32_t;  // 0x00BBGGRR
+struct DateTime;
 
 // Nearest integer, halves to even (2.5 -> 2, 3.5 -> 4, -2.5 -> -2). Saturates at the
 // ends of the 32-bit range; NaN gives 0.

@@ -9,6 +9,9 @@
 //   form1_commands.cpp  the layout and the menu table, the drawing and label
 //                       properties, the colour, size, reset, readout and About commands
 //   geometry.*          the face's numbers: centre, radius, readout places, marks, hands
+//   image.*             the face's image, drawn in twips, and what changed in it
+//   raster.*            the pixels of lines, boxes, arcs, rings and the window's shape
+//   readout.*           the readout's font size, fitted with the desktop's measure
 //   conversions.*       rounding, the settings' text forms, Format and Mid
 //   forms_runtime.h     what the form asks of its host and what the host raises
 //   twips.h             twips and pixels
@@ -68,11 +71,9 @@ class Form1 final : public FormEvents, private FormVariables {
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
-    // Events raised by the host.
-    void Load() override { Form_Load(); }
-    void Resize() override {
-        if (loaded_) Form_Resize();
-    }
+    // Events raised by the host. Each ends by asking the host to show what it drew.
+    void Load() override;
+    void Resize() override;
     void Unload() override;
     void SessionMayEnd() override {
         if (loaded_) SaveSettings();
@@ -81,10 +82,9 @@ class Form1 final : public FormEvents, private FormVariables {
     void MouseDown(int button, int shift, float x, float y) override;
     void MouseMove(int buttons, int shift, float x, float y) override;
     void MouseUp(int button, int shift, float x, float y) override;
-    void Timer() override {
-        if (loaded_) Timer1_Timer();
-    }
+    void Timer() override;
     int TimerInterval() const override { return kTimerInterval; }
+    const Image& Face() const override { return face_; }
     std::span<const Label> Labels() const override { return labels_; }
 
     // The form's state, for reading.
@@ -138,6 +138,10 @@ class Form1 final : public FormEvents, private FormVariables {
     void TIMECOLORS();
     void MOJISYOKU();
 
+    // The image covers the client area as it is now; the host shows what changed.
+    void SyncImage();
+    void ShowChanges();
+
     // Form properties.
     void Cls();
     void SetBackColor(Color color);
@@ -150,7 +154,8 @@ class Form1 final : public FormEvents, private FormVariables {
     void DrawHand(float position, double lengthFactor, int width, Color color);
     void PopupMenu();
 
-    // Label properties: each assignment that changes something asks for a repaint.
+    // Label properties: each assignment that changes something shows the label again.
+    void LabelChanged(int index);
     void SetLabelPosition(int index, float left, float top);
     void SetLabelCaption(int index, std::string_view caption);
     void SetLabelForeColor(int index, Color color);
@@ -179,6 +184,7 @@ class Form1 final : public FormEvents, private FormVariables {
     Target HitTest(float x, float y) const;
 
     FormsRuntime& rt_;
+    Image face_;
     std::array<Label, 2> labels_;
     std::array<MenuItem, 16> menu_;
     CommonDialog CommonDialog1;

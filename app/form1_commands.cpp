@@ -52,64 +52,70 @@ void Form1::Click(int index) {
     if (const Command click = kMenuDesign[index].click) (this->*click)();
 }
 
-// Drawing and label properties. The surface and the labels belong to the host; the
-// form keeps their plain values and asks for a repaint only when one changes.
+// Drawing and label properties. The form draws on its own image and keeps the labels'
+// plain values; the host shows what changed.
 
 void Form1::Cls() {
-    rt_.Fill(backColor_);
+    face_.Fill(backColor_);
 }
 
 void Form1::SetBackColor(Color color) {
     if (color == backColor_) return;  // the same colour keeps the drawing
     backColor_ = color;
-    rt_.Fill(color);
+    face_.Fill(color);
 }
 
 void Form1::Line(Point from, Point to, Color color) {
-    rt_.Line(from, to, color, drawWidth_);
+    face_.Line(from, to, color, drawWidth_);
 }
 
 void Form1::LineBox(Point a, Point b, Color color) {
-    rt_.Box(a, b, color, drawWidth_);
+    face_.Box(a, b, color, drawWidth_);
 }
 
 // Tiny windows give a ring of no size; nothing is drawn then.
 void Form1::Circle(std::int32_t x, std::int32_t y, std::int32_t r, Color color) {
-    if (r > 0) rt_.Circle({x, y}, r, color, drawWidth_, std::nullopt);
+    if (r > 0) face_.Circle({x, y}, r, color, drawWidth_, std::nullopt);
 }
 
 void Form1::Arc(std::int32_t x, std::int32_t y, std::int32_t r, Color color, float start,
                 float end) {
-    if (r > 0) rt_.Circle({x, y}, r, color, drawWidth_, ArcSpan{start, end});
+    if (r > 0) face_.Circle({x, y}, r, color, drawWidth_, ArcSpan{start, end});
+}
+
+void Form1::LabelChanged(int index) {
+    const Label& label = labels_[index];
+    face_.Changed(face_.ToPixels(label.Left, label.Top, label.Width, label.Height));
 }
 
 void Form1::SetLabelPosition(int index, float left, float top) {
     Label& label = labels_[index];
     if (label.Left == left && label.Top == top) return;
+    LabelChanged(index);  // where it was
     label.Left = left;
     label.Top = top;
-    rt_.LabelChanged(index);
+    LabelChanged(index);
 }
 
 void Form1::SetLabelCaption(int index, std::string_view caption) {
     Label& label = labels_[index];
     if (label.Caption == caption) return;
     label.Caption = caption;
-    rt_.LabelChanged(index);
+    LabelChanged(index);
 }
 
 void Form1::SetLabelForeColor(int index, Color color) {
     Label& label = labels_[index];
     if (label.ForeColor == color) return;
     label.ForeColor = color;
-    rt_.LabelChanged(index);
+    LabelChanged(index);
 }
 
 void Form1::SetLabelVisible(int index, bool visible) {
     Label& label = labels_[index];
     if (label.Visible == visible) return;
     label.Visible = visible;
-    rt_.LabelChanged(index);
+    LabelChanged(index);
 }
 
 // Colour commands.
@@ -191,7 +197,7 @@ void Form1::anadigi_Click() {
 void Form1::ver_Click() {
     const std::string prompt =
         "Copyright (C) 2026 The TORVEN developers\r\n"
-        "TORVEN Ver1.1.0";
+        "TORVEN Ver" TORVEN_VERSION;
     rt_.MsgBox(prompt, kAppName);
 }
 

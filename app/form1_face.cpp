@@ -76,6 +76,7 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Form_Resize() {
+    SyncImage();
     Cls();
 
     const Dial face = FaceDial(rt_.Width(), rt_.Height(), PI);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cfloat>
+#include <string>
 #include <vector>
 
 #include "conversions.h"
@@ -115,8 +116,38 @@ std::span<const Form1::Setting> Form1::Settings() {
     return kSettings;
 }
 
+void Form1::Load() {
+    Form_Load();
+    ShowChanges();
+}
+
+void Form1::Resize() {
+    if (loaded_) Form_Resize();
+    ShowChanges();
+}
+
+void Form1::Timer() {
+    if (loaded_) Timer1_Timer();
+    ShowChanges();
+}
+
+void Form1::SyncImage() {
+    const DeviceArea area = rt_.ClientArea();
+    if (area == DeviceArea{face_.Width(), face_.Height(), face_.Dpi()}) return;
+    const bool lost = face_.Blank() && face_.Width() > 0;  // said already
+    if (!face_.Resize(area.width, area.height, area.dpi) && !lost)
+        rt_.Warn("TORVEN: no memory for an image of " + std::to_string(area.width) + " x " +
+                 std::to_string(area.height) + " pixels; the face stays blank");
+}
+
+void Form1::ShowChanges() {
+    const std::vector<PixelRect> changed = face_.TakeChanges();
+    if (!changed.empty()) rt_.ShowImage(changed);
+}
+
 void Form1::Form_Load() {
     loaded_ = true;
+    SyncImage();
     Timer1_Timer();  // samples the time: the first face drawing relies on the positions
     PI = 3.1415926535898;
     ReadSettings();
@@ -260,6 +291,7 @@ void Form1::MouseDown(int button, int shift, float x, float y) {
             Label2_MouseDown(button, shift, x - Label2().Left, y - Label2().Top);
             break;
     }
+    ShowChanges();  // what the menu's command drew
 }
 
 // Moves go to the object pressed while any button is held, so a drag that starts on

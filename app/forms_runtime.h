@@ -1,12 +1,13 @@
 // The contract between the clock and the desktop that hosts it.
 //
-// FormsRuntime is what the form asks of its host: window geometry, a persistent
-// drawing surface, label repaints, the popup menu, the colour picker, the message
-// box, the per-user settings store, the clock and unloading. FormEvents is what
-// the host raises on the form. Neither side includes a toolkit header.
+// FormsRuntime is what the form asks of its host: window geometry, showing the face's
+// image, the popup menu, the colour picker, the message box, the per-user settings
+// store, the clock and unloading. FormEvents is what the host raises on the form; it
+// also gives the host the face's image and the readout labels to show. Neither side
+// includes a toolkit header.
 //
 // Units: positions and sizes are twips (1440 to the inch; 15 to a pixel at 96 DPI);
-// pen widths are pixels. Colours are 0x00BBGGRR.
+// the image is device pixels. Colours are 0x00BBGGRR.
 #pragma once
 
 #include <cstdint>
@@ -15,23 +16,9 @@
 #include <string>
 #include <string_view>
 
+#include "image.h"
+
 namespace torven {
-
-using Color = std::int32_t;
-
-struct Point {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    bool operator==(const Point&) const = default;
-};
-
-// The part of a circle that `Circle` draws when it is given one: from `start` to
-// `end`, radians counter-clockwise from 3 o'clock (end > start).
-struct ArcSpan {
-    float start = 0;
-    float end = 0;
-    bool operator==(const ArcSpan&) const = default;
-};
 
 struct DateTime {
     int year = 2000;  // four digits
@@ -50,8 +37,22 @@ struct TwipsRect {
     float bottom = 0;
 };
 
-// A readout label. The form owns it; the host paints it over the drawing surface
-// with a transparent background, in ForeColor, in the desktop's default font.
+// Where the host creates the window, hidden, before the form's Load: its client area
+// 1575 twips square, 120 twips from the screen's left and 135 from its top.
+inline constexpr TwipsRect kDesignClientArea{120, 135, 1695, 1710};
+
+// The window's client area as the face's image covers it: device pixels, and how many
+// of them make an inch (96 at the standard resolution; 192 on a screen of ratio 2).
+struct DeviceArea {
+    int width = 0;
+    int height = 0;
+    double dpi = 96;
+    bool operator==(const DeviceArea&) const = default;
+};
+
+// A readout label. The form owns it; the host paints its caption over the face's image
+// with a transparent background, in ForeColor, in the desktop's default font, clipped
+// to the label's rectangle (Image::ToPixels).
 struct Label {
     float Left = 0;  // twips, relative to the client area
     float Top = 0;
@@ -78,7 +79,7 @@ struct SettingText {
 };
 
 // The most device pixels the window takes a side, on every desktop and at every pixel
-// ratio, so that its drawing surface (4 bytes a pixel) stays within 64 MiB.
+// ratio, so that the face's image (4 bytes a pixel) stays within 64 MiB.
 inline constexpr int kMaxSidePixels = 4096;
 
 // Mouse button codes, as in the mouse events (a move carries their sum).
@@ -104,20 +105,11 @@ class FormsRuntime {
     // The handle the window services of Module1 take.
     virtual std::intptr_t hWnd() const = 0;
 
-    // The persistent drawing surface. Coordinates are twips in the client area; pixels
-    // under the pen are replaced, nothing is filled, and everything stays until it is
-    // filled over or overdrawn.
-    virtual void Fill(Color color) = 0;
-    virtual void Line(Point from, Point to, Color color, int penWidth) = 0;
-    // The outline of the axis-parallel rectangle with corners a and b.
-    virtual void Box(Point a, Point b, Color color, int penWidth) = 0;
-    // A whole circle, or with `arc` the part of it that the span gives.
-    virtual void Circle(Point centre, std::int32_t radius, Color color, int penWidth,
-                        std::optional<ArcSpan> arc) = 0;
-
-    // The label at `index` of FormEvents::Labels() changed; repaint where it was and
-    // where it is.
-    virtual void LabelChanged(int index) = 0;
+    // The client area the face's image must cover, as it is now.
+    virtual DeviceArea ClientArea() const = 0;
+    // These rectangles of the face's image (FormEvents::Face) changed, or the labels over
+    // them: show them, before the host next waits for an event.
+    virtual void ShowImage(std::span<const PixelRect> changed) = 0;
 
     // Shows the entries as a popup menu at the pointer and waits. Returns the index
     // of the chosen entry, or -1 when the menu closed with nothing chosen. Timer
@@ -158,7 +150,7 @@ class FormEvents {
     virtual ~FormEvents() = default;
 
     virtual void Load() = 0;    // once, before the window is first shown
-    virtual void Resize() = 0;  // the window's size changed (also from outside)
+    virtual void Resize() = 0;  // the window's size or pixels per inch changed
     // A close request (Exit, the window manager, the session ending, a signal):
     // unloads the form once; later requests do nothing.
     virtual void Unload() = 0;
@@ -179,7 +171,9 @@ class FormEvents {
     // clock begins, and at once when the clock is set or the machine resumes.
     virtual void Timer() = 0;
     virtual int TimerInterval() const = 0;
-    // The readout labels in painting order (later ones paint over earlier ones).
+    // What the window shows: the face's image, and over it the readout labels in
+    // painting order (later ones paint over earlier ones).
+    virtual const Image& Face() const = 0;
     virtual std::span<const Label> Labels() const = 0;
 };
 

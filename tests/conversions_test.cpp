@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "conversions.h"
+#include "forms_runtime.h"
 
 namespace torven {
 namespace {

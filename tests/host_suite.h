@@ -33,7 +33,8 @@ class Host {
 };
 std::unique_ptr<Host> MakeHost();
 
-// Records what the window raised; its labels are the test's to set.
+// Records what the window raised; its labels are the test's to set, and its image, white,
+// covers the client area once the runtime `rt` is set.
 struct RecordingEvents : FormEvents {
     struct Mouse {
         char what;  // 'D'own, 'M'ove, 'U'p
@@ -45,13 +46,30 @@ struct RecordingEvents : FormEvents {
     std::function<void()> onResize;
     std::vector<Mouse> mouse;
     std::array<Label, 2> labels;
+    Image image;
+    FormsRuntime* rt = nullptr;
     RecordingEvents() {  // the design's label sizes
         labels[0].Width = 800, labels[1].Width = 675;
         labels[0].Height = labels[1].Height = 195;
     }
 
     void Load() override {}
-    void Resize() override { ++resizes, onResize ? onResize() : void(); }
+    void Resize() override {
+        ++resizes;
+        if (rt) {
+            const DeviceArea area = rt->ClientArea();
+            image.Resize(area.width, area.height, area.dpi);
+            Show();
+        }
+        if (onResize) onResize();
+    }
+    // Has the runtime show what changed in the image, and the label's rectangle.
+    void Show(const Label* label = nullptr) {
+        if (label)
+            image.Changed(image.ToPixels(label->Left, label->Top, label->Width, label->Height));
+        const std::vector<PixelRect> changed = image.TakeChanges();
+        if (!changed.empty()) rt->ShowImage(changed);
+    }
     void Unload() override { ++unloads; }
     void SessionMayEnd() override { ++sessionSaves; }
     bool Loaded() const override { return true; }
@@ -60,6 +78,7 @@ struct RecordingEvents : FormEvents {
     void MouseUp(int b, int s, float x, float y) override { mouse.push_back({'U', b, s, x, y}); }
     void Timer() override { ++ticks; }
     int TimerInterval() const override { return 100; }
+    const Image& Face() const override { return image; }
     std::span<const Label> Labels() const override { return labels; }
 };
 

@@ -1,5 +1,6 @@
 #include "test_runtime.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace torven::testing {
@@ -31,16 +32,19 @@ void TestRuntime::Assign(int index, float twips) {
     if (index >= 2 && form_) form_->Resize();
 }
 
-void TestRuntime::Shape(const char* kind, Point a, Point b, Color color, int pen) {
-    log.push_back(std::string(kind) + " w" + std::to_string(pen) + " " + ColorName(color) + " " +
-                  At(a) + " " + At(b));
+DeviceArea TestRuntime::ClientArea() const {
+    const Module1::RECT r = WindowPixels();
+    const double perPixel = dpi / Image::kStandardDpi;
+    return {CInt((r.Right - r.Left) * perPixel), CInt((r.Bottom - r.Top) * perPixel), dpi};
 }
 
-void TestRuntime::Circle(Point centre, std::int32_t radius, Color color, int pen,
-                         std::optional<ArcSpan> arc) {
-    log.push_back((arc ? "arc w" : "circle w") + std::to_string(pen) + " " + ColorName(color) +
-                  " " + At(centre) + " r" + std::to_string(radius) +
-                  (arc ? " " + SingleText(arc->start) + " " + SingleText(arc->end) : ""));
+void TestRuntime::ShowImage(std::span<const PixelRect> changed) {
+    PixelRect all = changed.front();
+    for (const PixelRect& r : changed)
+        all = {std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+               std::max(all.bottom, r.bottom)};
+    log.push_back("show " + At({all.left, all.top}) + " " + At({all.right, all.bottom}));
+    shown.insert(shown.end(), changed.begin(), changed.end());
 }
 
 int TestRuntime::PopupMenu(std::span<const MenuItem> items) {
@@ -118,6 +122,7 @@ std::int32_t SetWindowRgn(HWND hWnd, HRGN hRgn, bool bRedraw) {
     std::snprintf(entry, sizeof entry, "region %d,%d %d,%d%s", r.Left, r.Top, r.Right, r.Bottom,
                   bRedraw ? "" : " kept");
     Window(hWnd).log.push_back(entry);
+    Window(hWnd).shape = r;
     return 1;
 }
 

@@ -27,13 +27,14 @@ class TestRuntime final : public FormsRuntime {
     }
     void Attach(FormEvents& form) { form_ = &form; }
 
-    // E.g. "line w5 black 770,780 1080,780", "W 3200", "save Top=120" (a line a value;
-    // none when refused), "destroy 1", "zorder topmost", "region 1,1 108,109".
+    // E.g. "W 3200", "show 0,0 107,107" (the rectangles' union), "save Top=120" (a line a
+    // value; none when refused), "destroy 1", "zorder topmost", "region 1,1 108,109".
     std::vector<std::string> log;
     std::vector<std::string> Find(std::string_view prefix) const;
 
     // What the next requests get.
     TwipsRect desktop{0, 0, 1920 * 15, 1080 * 15};
+    double dpi = 96;                              // of the client area, for the face's image
     std::map<std::string, std::string> settings;  // key -> text in TORVEN/Startup
     bool refuseWrites = false;
     int menuChoice = -1;
@@ -42,6 +43,8 @@ class TestRuntime final : public FormsRuntime {
     DateTime now{2026, 12, 6, 13, 20, 30};
     std::deque<DateTime> readings;  // when not empty, each reading of the clock takes one
     std::vector<MenuItem> menuShown;
+    std::vector<PixelRect> shown;  // every rectangle ShowImage was given
+    Module1::RECT shape;           // the window's elliptic region, as last set
     bool topmost = false, visible = false;
 
     float Left() const override { return rect_[0]; }
@@ -54,12 +57,8 @@ class TestRuntime final : public FormsRuntime {
     void SetHeight(float twips) override { Assign(3, twips); }
     TwipsRect Desktop() const override { return desktop; }
     std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
-    void Fill(Color color) override { log.push_back("fill " + ColorName(color)); }
-    void Line(Point a, Point b, Color color, int pen) override { Shape("line", a, b, color, pen); }
-    void Box(Point a, Point b, Color color, int pen) override { Shape("box", a, b, color, pen); }
-    void Circle(Point centre, std::int32_t radius, Color color, int pen,
-                std::optional<ArcSpan> arc) override;
-    void LabelChanged(int index) override { log.push_back("label " + std::to_string(index)); }
+    DeviceArea ClientArea() const override;
+    void ShowImage(std::span<const PixelRect> changed) override;
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;
     void MsgBox(std::string_view prompt, std::string_view title) override {
@@ -79,7 +78,6 @@ class TestRuntime final : public FormsRuntime {
 
   private:
     void Assign(int index, float twips);
-    void Shape(const char* kind, Point a, Point b, Color color, int pen);
     float Whole(float twips) const {
         return exact_ ? twips : scale_.ToTwips(scale_.ToPixels(twips));
     }

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "clock_window.h"
-#include "gdi_pixels.h"
 #include "module1.h"
+#include "raster.h"
 
 namespace Module1 {
 namespace {
@@ -26,9 +26,8 @@ std::int32_t GetClientRect(HWND hWnd, RECT& lpRect) {
 HRGN CreateEllipticRgnIndirect(const RECT& lpRect) {
     // GDI's own ellipse, so the window has the Windows build's outline.
     std::vector<QRect> rows;
-    torven::qt::GdiEllipticRegion(
-        lpRect.Left, lpRect.Top, lpRect.Right, lpRect.Bottom,
-        [&](int y, int x0, int x1) { rows.emplace_back(x0, y, x1 - x0, 1); });
+    torven::EllipticRegion(lpRect.Left, lpRect.Top, lpRect.Right, lpRect.Bottom,
+                           [&](int y, int x0, int x1) { rows.emplace_back(x0, y, x1 - x0, 1); });
     auto* shape = new QRegion;
     shape->setRects(rows.data(), static_cast<int>(rows.size()));
     return reinterpret_cast<HRGN>(shape);

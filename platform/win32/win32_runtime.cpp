@@ -7,12 +7,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 #include "readout.h"
-#include "ring.h"
 
 namespace torven {
 namespace {
@@ -22,8 +21,6 @@ constexpr UINT_PTR kTimerId = 1;
 // The tick comes this long after the second begins (ms).
 constexpr ULONGLONG kTickDelay = 2;
 constexpr int kIconResource = 1;
-// The design-time window: 105 x 105 pixels at (8, 9) on a 96-DPI screen.
-constexpr int kDesignLeft = 8, kDesignTop = 9, kDesignSide = 105;
 
 // GDI reads a COLORREF's top byte as a palette flag; a stored colour may have one set.
 COLORREF ToColorRef(Color color) {
@@ -79,23 +76,15 @@ struct Win32Runtime::State {
     HWND hwnd = nullptr;
     TwipsScale scale;
     UINT dpi = USER_DEFAULT_SCREEN_DPI;
-    // The drawing: a bitmap the size of the client area, selected into `surface`.
-    HDC surface = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ initialBitmap = nullptr;
-    // Where a paint puts the labels over the drawing, so that they never flash. Made
-    // with the surface: under Wine, a DC or a bitmap made for the screen costs two
-    // round trips to the server, and a paint each second would make both.
+    // Where a paint puts the labels over the form's image, so that they never flash: a
+    // bitmap the size of the client area whose pixels are the image's layout.
     HDC compose = nullptr;
     HBITMAP composeBitmap = nullptr;
     HGDIOBJ composeInitialBitmap = nullptr;
+    std::uint32_t* composeBits = nullptr;
     SIZE client{};
-    COLORREF background = RGB(255, 255, 255);
     HFONT font = nullptr;
-    std::array<RECT, 2> labelRects{};  // where each label was last painted (pixels)
     std::array<COLORREF, 16> customColours{};
-    bool ticking = false;
-    RECT changed{};  // what the tick drew, invalidated when it ends
 
     void Tick();
     void ArmTimer();
@@ -106,14 +95,7 @@ struct Win32Runtime::State {
     void ClientSizeChanged();
     void Paint();
     HFONT ReadoutFont();
-    void Invalidate(RECT rect, int margin);
-    RECT LabelRect(const Label& label) const;
     void Mouse(UINT message, WPARAM wParam, LPARAM lParam);
-    // Runs `draw` on the surface with a pen of the form's width (96-DPI pixels).
-    template <typename Draw>
-    void WithPen(Color color, int penWidth, Draw draw);
-    int PenPixels(int penWidth) const { return std::max(1, CInt(penWidth * dpi / 96.0)); }
-    POINT ToPixels(Point p) const { return {scale.ToPixels(p.x), scale.ToPixels(p.y)}; }
     RECT WindowRect() const {
         RECT r{};
         GetWindowRect(hwnd, &r);
@@ -149,7 +131,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             s->ClientSizeChanged();
             return 0;
         case WM_WINDOWPOSCHANGING: {
-            // The drawing surface's cap, whoever sizes the window (a size command, a
+            // The image's cap, whoever sizes the window (a size command, a
             // new DPI's suggested rectangle).
             auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
             pos->cx = std::min(pos->cx, kMaxSidePixels);
@@ -277,106 +259,79 @@ void Win32Runtime::State::UpdateDpi(UINT newDpi) {
 
 HFONT Win32Runtime::State::ReadoutFont() {
     if (font || !form) return font;
-    // The default GUI font's face at the largest height at which the widest time
-    // ("00:00:00" in the widest digit) and date fit every label's room (readout.h) at
-    // this DPI, without anti-aliasing, so the digits are solid ForeColor.
+    // The default GUI font's face, fitted to the labels at this DPI (readout.h), without
+    // anti-aliasing, so the digits are solid ForeColor.
     LOGFONTW lf{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
     lf.lfQuality = NONANTIALIASED_QUALITY;
     HDC dc = CreateCompatibleDC(nullptr);
-    for (int pixels = 64; pixels > 1 && !font; --pixels) {
+    HGDIOBJ initial = GetCurrentObject(dc, OBJ_FONT);
+    const auto make = [&](int pixels) {
         lf.lfHeight = -pixels;
-        lf.lfWidth = 0;
-        HFONT candidate = CreateFontIndirectW(&lf);
-        HGDIOBJ old = SelectObject(dc, candidate);
-        INT widths[10]{};
-        GetCharWidth32W(dc, L'0', L'9', widths);
-        const auto widest =
-            static_cast<char16_t>(u'0' + (std::max_element(widths, widths + 10) - widths));
-        SIZE extent[2]{};
-        for (bool date : {false, true}) {
-            const std::u16string text = WidestCaption(date, widest);
-            GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()), 8,
-                                  &extent[date]);
+        return CreateFontIndirectW(&lf);
+    };
+    int measured = 0;  // the size of the font selected into dc
+    const int pixels = ReadoutPixelSize(form->Labels(), scale, [&](int size, auto text) {
+        if (size != measured) {
+            HGDIOBJ last = SelectObject(dc, make(size));
+            if (measured) DeleteObject(last);
+            measured = size;
         }
-        SelectObject(dc, old);
-        const bool fits = std::ranges::all_of(form->Labels(), [&](const Label& label) {
-            const int room = scale.ToPixels(ReadoutWidth(label.Width));
-            return std::max(extent[0].cx, extent[1].cx) <= room &&
-                   std::max(extent[0].cy, extent[1].cy) <= scale.ToPixels(label.Height);
-        });
-        if (fits || pixels == 2)
-            font = candidate;
-        else
-            DeleteObject(candidate);
-    }
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()),
+                              static_cast<int>(text.size()), &extent);
+        return TextExtent{extent.cx, extent.cy};
+    });
+    if (measured) DeleteObject(SelectObject(dc, initial));
     DeleteDC(dc);
-    return font;
+    return font = make(pixels);
 }
 
 void Win32Runtime::State::CreateSurface(SIZE size) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    const int cx = std::max<LONG>(size.cx, 1), cy = std::max<LONG>(size.cy, 1);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, cx, cy);
-    HDC composeDc = CreateCompatibleDC(screen);
-    HBITMAP composeBmp = CreateCompatibleBitmap(screen, cx, cy);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ initial = SelectObject(dc, bmp);
-    RECT all{0, 0, size.cx, size.cy};
-    HBRUSH brush = CreateSolidBrush(background);
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    if (surface) BitBlt(dc, 0, 0, client.cx, client.cy, surface, 0, 0, SRCCOPY);
     ReleaseSurface();
-    surface = dc;
-    bitmap = bmp;
-    initialBitmap = initial;
-    compose = composeDc;
-    composeBitmap = composeBmp;
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER),
+                     std::max<LONG>(size.cx, 1),
+                     -std::max<LONG>(size.cy, 1),
+                     1,
+                     32,
+                     BI_RGB,
+                     0,
+                     0,
+                     0,
+                     0,
+                     0};
+    void* bits = nullptr;
+    composeBitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    composeBits = static_cast<std::uint32_t*>(bits);
+    compose = CreateCompatibleDC(nullptr);
     composeInitialBitmap = SelectObject(compose, composeBitmap);
     SetBkMode(compose, TRANSPARENT);
     client = size;
 }
 
 void Win32Runtime::State::ReleaseSurface() {
-    if (!surface) return;
-    SelectObject(surface, initialBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(surface);
+    if (!compose) return;
     SelectObject(compose, composeInitialBitmap);
     DeleteObject(composeBitmap);
     DeleteDC(compose);
-    surface = compose = nullptr;
-    bitmap = composeBitmap = nullptr;
+    compose = nullptr;
+    composeBitmap = nullptr;
+    composeBits = nullptr;
 }
 
 void Win32Runtime::State::ClientSizeChanged() {
     RECT r{};
     GetClientRect(hwnd, &r);
     SIZE size{r.right, r.bottom};
-    if (surface && size.cx == client.cx && size.cy == client.cy) return;
+    if (compose && size.cx == client.cx && size.cy == client.cy) return;
     CreateSurface(size);
     if (form) form->Resize();
 }
 
-void Win32Runtime::State::Invalidate(RECT rect, int margin) {
-    InflateRect(&rect, margin, margin);
-    if (ticking)
-        UnionRect(&changed, &changed, &rect);
-    else
-        InvalidateRect(hwnd, &rect, FALSE);
-}
-
 void Win32Runtime::State::Tick() {
     if (!form) return;
-    ticking = true;
     form->Timer();
-    ticking = false;
-    // One invalidation for all the tick drew, not one per line: under Wine each is a
-    // round trip to the server.
-    if (!IsRectEmpty(&changed)) InvalidateRect(hwnd, &changed, FALSE);
-    changed = {};
     ArmTimer();
 }
 
@@ -391,24 +346,28 @@ void Win32Runtime::State::ArmTimer() {
     SetTimer(hwnd, kTimerId, static_cast<UINT>(1000 - ms + kTickDelay), nullptr);
 }
 
-RECT Win32Runtime::State::LabelRect(const Label& label) const {
-    return {scale.ToPixels(label.Left), scale.ToPixels(label.Top),
-            scale.ToPixels(label.Left + label.Width), scale.ToPixels(label.Top + label.Height)};
-}
-
 void Win32Runtime::State::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    const RECT& r = ps.rcPaint;
-    int w = r.right - r.left, h = r.bottom - r.top;
-    if (surface && w > 0 && h > 0) {
-        BitBlt(compose, r.left, r.top, w, h, surface, r.left, r.top, SRCCOPY);
+    RECT r{};
+    const RECT all{0, 0, client.cx, client.cy};
+    if (compose && form && IntersectRect(&r, &ps.rcPaint, &all)) {
+        const Image& face = form->Face();
+        GdiFlush();  // before the bitmap's pixels are written directly
+        if (face.Blank() || face.Width() != client.cx || face.Height() != client.cy) {
+            FillRect(compose, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        } else {
+            for (int y = r.top; y < r.bottom; ++y)
+                std::memcpy(composeBits + y * client.cx + r.left,
+                            face.Pixels() + y * client.cx + r.left, (r.right - r.left) * 4);
+        }
         // The font stays selected: under Wine, selecting the DC's first font back makes
         // the X driver read the X resources again.
         HFONT readout = ReadoutFont();
         SelectObject(compose, readout ? readout : GetStockObject(DEFAULT_GUI_FONT));
-        for (const Label& label : form ? form->Labels() : std::span<const Label>{}) {
-            RECT box = LabelRect(label), painted{};
+        for (const Label& label : form->Labels()) {
+            const PixelRect p = face.ToPixels(label.Left, label.Top, label.Width, label.Height);
+            RECT box{p.left, p.top, p.right, p.bottom}, painted{};
             if (!label.Visible || label.Caption.empty() || !IntersectRect(&painted, &box, &r))
                 continue;
             std::wstring text = Widen(label.Caption);
@@ -416,7 +375,8 @@ void Win32Runtime::State::Paint() {
             DrawTextW(compose, text.c_str(), static_cast<int>(text.size()), &box,
                       DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX);
         }
-        BitBlt(dc, r.left, r.top, w, h, compose, r.left, r.top, SRCCOPY);
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, compose, r.left, r.top,
+               SRCCOPY);
     }
     EndPaint(hwnd, &ps);
 }
@@ -452,30 +412,6 @@ void Win32Runtime::State::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-template <typename Draw>
-void Win32Runtime::State::WithPen(Color color, int penWidth, Draw draw) {
-    if (!surface) return;
-    int width = PenPixels(penWidth);
-    HPEN pen;
-    if (width == 1) {
-        pen = CreatePen(PS_SOLID, 1, ToColorRef(color));
-    } else {
-        // Flat ends and square corners: a stroke covers exactly its own length, so
-        // drawing it again in the background colour erases it without a trace.
-        LOGBRUSH brush{BS_SOLID, ToColorRef(color), 0};
-        pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
-                           static_cast<DWORD>(width), &brush, 0, nullptr);
-    }
-    HGDIOBJ oldPen = SelectObject(surface, pen);
-    HGDIOBJ oldBrush = SelectObject(surface, GetStockObject(NULL_BRUSH));
-    SetROP2(surface, R2_COPYPEN);
-    RECT bounds = draw(width);
-    SelectObject(surface, oldBrush);
-    SelectObject(surface, oldPen);
-    DeleteObject(pen);
-    Invalidate(bounds, width + 1);
-}
-
 Win32Runtime::Win32Runtime() : s_(std::make_unique<State>()) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(instance);
@@ -483,8 +419,13 @@ Win32Runtime::Win32Runtime() : s_(std::make_unique<State>()) {
     // and the popup menu, which needs the clock in the foreground, gets no keys once
     // a dialog has taken the focus away. Clicks still do not activate it
     // (WM_MOUSEACTIVATE), nor does showing or placing it.
-    CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"TORVEN", WS_POPUP, kDesignLeft, kDesignTop,
-                    kDesignSide, kDesignSide, nullptr, nullptr, instance, s_.get());
+    const TwipsScale design;  // 96 DPI, until the window has one
+    const int left = design.ToPixels(kDesignClientArea.left);
+    const int top = design.ToPixels(kDesignClientArea.top);
+    CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"TORVEN", WS_POPUP, left, top,
+                    design.ToPixels(kDesignClientArea.right) - left,
+                    design.ToPixels(kDesignClientArea.bottom) - top, nullptr, nullptr, instance,
+                    s_.get());
 }
 
 Win32Runtime::~Win32Runtime() {
@@ -549,79 +490,18 @@ std::intptr_t Win32Runtime::hWnd() const {
     return reinterpret_cast<std::intptr_t>(s_->hwnd);
 }
 
-void Win32Runtime::Fill(Color color) {
-    s_->background = ToColorRef(color);
-    if (!s_->surface) return;
-    RECT all{0, 0, s_->client.cx, s_->client.cy};
-    HBRUSH brush = CreateSolidBrush(s_->background);
-    FillRect(s_->surface, &all, brush);
-    DeleteObject(brush);
-    s_->Invalidate(all, 0);
+DeviceArea Win32Runtime::ClientArea() const {
+    return {s_->client.cx, s_->client.cy, static_cast<double>(s_->dpi)};
 }
 
-void Win32Runtime::Line(Point from, Point to, Color color, int penWidth) {
-    POINT a = s_->ToPixels(from), b = s_->ToPixels(to);
-    s_->WithPen(color, penWidth, [&](int width) {
-        MoveToEx(s_->surface, a.x, a.y, nullptr);
-        LineTo(s_->surface, b.x, b.y);
-        // A thin line includes its end point, like a thick one.
-        if (width == 1) SetPixelV(s_->surface, b.x, b.y, ToColorRef(color));
-        return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1,
-                    std::max(a.y, b.y) + 1};
-    });
-}
-
-void Win32Runtime::Box(Point a, Point b, Color color, int penWidth) {
-    POINT p = s_->ToPixels(a), q = s_->ToPixels(b);
-    RECT box{std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x) + 1,
-             std::max(p.y, q.y) + 1};
-    s_->WithPen(color, penWidth, [&](int) {
-        Rectangle(s_->surface, box.left, box.top, box.right, box.bottom);
-        return box;
-    });
-}
-
-void Win32Runtime::Circle(Point centre, std::int32_t radius, Color color, int penWidth,
-                          std::optional<ArcSpan> arc) {
-    double r = radius / s_->scale.TwipsPerPixel();
-    if (!(r > 0)) return;
-    POINT c = s_->ToPixels(centre);
-    RECT box{CInt(c.x - r), CInt(c.y - r), CInt(c.x + r) + 1, CInt(c.y + r) + 1};
-    // Angles run counter-clockwise from 3 o'clock with y up, as GDI's default arcs do.
-    auto at = [&](double angle) {
-        return POINT{CInt(c.x + r * std::cos(angle)), CInt(c.y - r * std::sin(angle))};
-    };
-    POINT start = at(arc ? arc->start : 0), end = at(arc ? arc->end : 0);
-    const int width = s_->PenPixels(penWidth);
-    if (!arc && width > 1 && s_->surface) {
-        // A wide pen would draw the ring as hundreds of short segments; the ring's own
-        // rows are smooth and the same on every desktop.
-        HBRUSH brush = CreateSolidBrush(ToColorRef(color));
-        ForEachRingSpan(box.left, box.top, box.right, box.bottom, width,
-                        [&](int y, int x0, int x1) {
-                            RECT row{x0, y, x1, y + 1};
-                            FillRect(s_->surface, &row, brush);
-                        });
-        DeleteObject(brush);
-        s_->Invalidate(box, width + 1);
-        return;
+void Win32Runtime::ShowImage(std::span<const PixelRect> changed) {
+    // One invalidation for all of it: under Wine each is a round trip to the server.
+    RECT all{};
+    for (const PixelRect& p : changed) {
+        const RECT r{p.left, p.top, p.right, p.bottom};
+        UnionRect(&all, &all, &r);
     }
-    s_->WithPen(color, penWidth, [&](int) {
-        SetArcDirection(s_->surface, AD_COUNTERCLOCKWISE);
-        Arc(s_->surface, box.left, box.top, box.right, box.bottom, start.x, start.y, end.x, end.y);
-        return box;
-    });
-}
-
-void Win32Runtime::LabelChanged(int index) {
-    if (!s_->form || !s_->hwnd) return;
-    auto labels = s_->form->Labels();
-    auto i = static_cast<size_t>(index);
-    if (index < 0 || i >= labels.size() || i >= s_->labelRects.size()) return;
-    // Repaint where the label was and where it is now.
-    s_->Invalidate(s_->labelRects[i], 0);
-    s_->labelRects[i] = s_->LabelRect(labels[i]);
-    s_->Invalidate(s_->labelRects[i], 0);
+    if (s_->hwnd) InvalidateRect(s_->hwnd, &all, FALSE);
 }
 
 int Win32Runtime::PopupMenu(std::span<const MenuItem> items) {

@@ -1,15 +1,16 @@
-// The Windows host of the clock: one popup window, a GDI memory bitmap
-// that keeps the drawing, the registry as the settings store.
+// The Windows host of the clock: one popup window that shows the form's image, the
+// registry as the settings store.
 //
 // Implemented: window geometry in twips at the window's DPI (Resize raised once per
-// real size change, before the size setter returns; at most kMaxSidePixels a side),
-// persistent drawing with GDI pens, labels painted over the bitmap, mouse events with
+// real size or DPI change, before the size setter returns; at most kMaxSidePixels a
+// side); the form's image copied into a DIB section in WM_PAINT, with the labels drawn
+// over it in a font fitted to them, one invalidation per event; mouse events with
 // capture while the left button is held, the popup menu, ChooseColorW, MessageBoxW, HKCU
 // settings, every close request (Exit, WM_CLOSE, session end) routed through the form's
 // Unload, the session's question (WM_QUERYENDSESSION) through its SessionMayEnd; one
 // tick just after each second begins and one at once when the clock is set
-// (WM_TIMECHANGE) or the machine resumes (WM_POWERBROADCAST), each invalidating what it
-// drew once. No <windows.h> here: handles cross this header as integers.
+// (WM_TIMECHANGE) or the machine resumes (WM_POWERBROADCAST). No <windows.h> here:
+// handles cross this header as integers.
 #pragma once
 
 #include <memory>
@@ -42,12 +43,8 @@ class Win32Runtime : public FormsRuntime {
     TwipsRect Desktop() const override;
     std::intptr_t hWnd() const override;
 
-    void Fill(Color color) override;
-    void Line(Point from, Point to, Color color, int penWidth) override;
-    void Box(Point a, Point b, Color color, int penWidth) override;
-    void Circle(Point centre, std::int32_t radius, Color color, int penWidth,
-                std::optional<ArcSpan> arc) override;
-    void LabelChanged(int index) override;
+    DeviceArea ClientArea() const override;
+    void ShowImage(std::span<const PixelRect> changed) override;
 
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;

@@ -99,10 +99,13 @@ TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
     RECT r{}, inches{dpi, dpi / 2, 2 * dpi, dpi / 2 + 2 * dpi};
     GetWindowRect(host.hwnd(), &r);
     EXPECT_TRUE(EqualRect(&r, &inches));
-    host.Show();
+    RecordingEvents events;
+    events.rt = &host;
+    host.Attach(events), host.Show(), events.Resize();  // an image at the window's DPI
     const auto pen = [&](int x) {  // the pixels down column x of a line 9 pixels at 96 DPI
-        host.Fill(0xFFFFFF);
-        host.Line({0, 720}, {1440, 720}, 0x0000FF, 9);
+        events.image.Fill(0xFFFFFF);
+        events.image.Line({0, 720}, {1440, 720}, 0x0000FF, 9);
+        events.Show();
         const Shot shot = host.Take();
         return shot.Count(0x0000FF, x, 0, x + 1, shot.height);
     };
@@ -110,8 +113,7 @@ TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
 
     // At twice the DPI: the suggested rectangle, twips and pens at that DPI, the face
     // redrawn; back at the first DPI, again.
-    RecordingEvents events;
-    host.Attach(events);
+    events.resizes = 0;
     RECT suggested{10, 20, 10 + 2 * dpi, 20 + 4 * dpi};
     const auto lParam = reinterpret_cast<LPARAM>(&suggested);
     SendMessageW(host.hwnd(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), lParam);

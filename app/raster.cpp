@@ -1,4 +1,4 @@
-#include "gdi_pixels.h"
+#include "raster.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace torven::qt {
+namespace torven {
 namespace {
 
 // Hands out single pixels as runs along their rows.
@@ -137,7 +137,7 @@ int Intersection(const std::vector<Point>& q, std::int64_t x, std::int64_t y) {
 
 }  // namespace
 
-void GdiThinLine(Point a, Point b, const SpanSink& span) {
+void ThinLine(Point a, Point b, const SpanSink& span) {
     const int dx = b.x - a.x, dy = b.y - a.y;
     if (dx == 0 && dy == 0) return;
     const int octant = Octant(dx, dy);
@@ -162,11 +162,11 @@ void GdiThinLine(Point a, Point b, const SpanSink& span) {
     }
 }
 
-void GdiWideLine(Point a, Point b, int pen, const SpanSink& span) {
+void WideLine(Point a, Point b, int pen, const SpanSink& span) {
     FillPolygon(WideCorners(a, b, pen), span);
 }
 
-void GdiWidePolyline(const std::vector<Point>& points, int pen, const SpanSink& span) {
+void WidePolyline(const std::vector<Point>& points, int pen, const SpanSink& span) {
     Corners last{};
     for (size_t i = 0; i + 1 < points.size(); ++i) {
         const Corners next = WideCorners(points[i], points[i + 1], pen);
@@ -176,7 +176,7 @@ void GdiWidePolyline(const std::vector<Point>& points, int pen, const SpanSink& 
     }
 }
 
-std::vector<Point> GdiArcPoints(int left, int top, int right, int bottom, Point start, Point end) {
+std::vector<Point> ArcPoints(int left, int top, int right, int bottom, Point start, Point end) {
     const int width = right - left, height = bottom - top;
     if (width < 2 || height < 2) return {};
     const std::vector<Point> quarter = Quadrant(width, height);
@@ -212,7 +212,32 @@ std::vector<Point> GdiArcPoints(int left, int top, int right, int bottom, Point 
     return points;
 }
 
-void GdiEllipticRegion(int left, int top, int right, int bottom, const SpanSink& span) {
+void Ring(int left, int top, int right, int bottom, int pen, const SpanSink& span) {
+    const double a = (right - left - 1) / 2.0, b = (bottom - top - 1) / 2.0;
+    const double cx = left + a, cy = top + b, half = (pen + 1) / 2.0;
+    const double outerA = a + half, outerB = b + half, innerA = a - half, innerB = b - half;
+    // Half the width of an ellipse with these semi-axes at height dy from its centre.
+    const auto across = [](double semiA, double semiB, double dy) {
+        const double t = dy / semiB;
+        return semiA * std::sqrt(std::max(0.0, 1 - t * t));
+    };
+    for (int y = static_cast<int>(std::ceil(cy - outerB)); y <= cy + outerB; ++y) {
+        const double dy = y - cy, outer = across(outerA, outerB, dy);
+        const int x0 = static_cast<int>(std::ceil(cx - outer));
+        const int x1 = static_cast<int>(std::floor(cx + outer)) + 1;
+        if (innerA <= 0 || innerB <= 0 || std::abs(dy) > innerB) {
+            if (x0 < x1) span(y, x0, x1);
+            continue;
+        }
+        const double inner = across(innerA, innerB, dy);
+        const int hole0 = static_cast<int>(std::ceil(cx - inner));
+        const int hole1 = static_cast<int>(std::floor(cx + inner)) + 1;
+        if (x0 < hole0) span(y, x0, hole0);
+        if (hole1 < x1) span(y, hole1, x1);
+    }
+}
+
+void EllipticRegion(int left, int top, int right, int bottom, const SpanSink& span) {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     --right, --bottom;
@@ -244,4 +269,4 @@ void GdiEllipticRegion(int left, int top, int right, int bottom, const SpanSink&
     }
 }
 
-}  // namespace torven::qt
+}  // namespace torven
