@@ -16,8 +16,8 @@ packages=(
   xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
   # Japanese glyphs for the menu captions
   fonts-ipafont-gothic
-  # Windows backend: cross compiler and Wine
-  mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
+  # Windows backend: cross compiler and Wine; wrestool reads what Windows reads from torven.exe
+  mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 icoutils
   # benchmarks
   x11-apps valgrind time
   # build-time icon generator
