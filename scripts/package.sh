@@ -67,7 +67,8 @@ chmod -R go-w "$deb"
 find "$deb" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 dpkg-deb --root-owner-group --build "$deb" "dist/torven_${version}_amd64.deb" >/dev/null
 
-# Windows: the stripped program with a readme in CRLF, as a zip and as a per-user MSI.
+# Windows: the stripped program with a readme and the licence in CRLF, as a zip and as a
+# per-user MSI.
 cmake -S . -B build-pkg/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEN_BUILD_TESTS=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build build-pkg/win32 -j2
@@ -75,6 +76,7 @@ win=$work/win/TORVEN
 mkdir -p "$win"
 x86_64-w64-mingw32-strip -o "$win/torven.exe" build-pkg/win32/platform/win32/torven.exe
 sed 's/$/\r/' packaging/windows/README.txt >"$win/README.txt"
+sed 's/$/\r/' LICENSE >"$win/LICENSE.txt"
 find "$win" -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
 (cd "$work/win" && zip -X -q -r "$root/dist/torven-$version-win64.zip" TORVEN)
 cp "$(cached TORVEN_ICON_ICO build-pkg/win32)" "$win/torven.ico"

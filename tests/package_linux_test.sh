@@ -16,6 +16,7 @@ dpkg-deb -x "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/torven.desktop"
 appstreamcli validate --no-net "$work"/root/usr/share/metainfo/*.metainfo.xml
 lintian --fail-on error "$deb"
+grep -qx 'License: MIT' "$work/root/usr/share/doc/torven/copyright" || fail "no MIT licence"
 for size in 16 32 48 256; do
     icon=$work/root/usr/share/icons/hicolor/${size}x$size/apps/torven.png
     [ "$(identify -format %wx%h "$icon")" = "${size}x$size" ] || fail "no ${size}x$size icon"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The MSI as a user meets it under Wine (DISPLAY and WINEPREFIX set): the installed clock
-# shows its window; uninstalling removes it and keeps the settings.
+# The MSI as a user meets it under Wine (DISPLAY and WINEPREFIX set): the installed clock,
+# its licence beside it, shows its window; uninstalling removes it and keeps the settings.
 # Usage: package_windows_test.sh dist/torven-<version>-win64.msi
 set -euo pipefail
 msi=$1
@@ -22,6 +22,7 @@ wine msiexec /i "$msi" /qn || fail "msiexec /i $msi"
 exe="$(unix_path LOCALAPPDATA)/Programs/TORVEN/torven.exe"
 shortcut="$(unix_path APPDATA)/Microsoft/Windows/Start Menu/Programs/TORVEN.lnk"
 [ -f "$exe" ] && [ -f "$shortcut" ] || fail "no $exe or no $shortcut"
+grep -q '^MIT License' "$(dirname "$exe")/LICENSE.txt" || fail "no licence beside $exe"
 wine "$exe" &
 clock=$!
 timeout 20 bash -c "until xdotool search --all --pid $clock --name '^TORVEN$'; do sleep 0.2; done" \
