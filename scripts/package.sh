@@ -22,7 +22,8 @@ cmake --build build-pkg/linux -j2
 
 cached() { sed -n "s/^$1:[A-Z]*=//p" "$2/CMakeCache.txt"; }
 version=$(cached CMAKE_PROJECT_VERSION build-pkg/linux)
-homepage=$(cached TORVEN_HOMEPAGE build-pkg/linux)
+# The project has no domain of its own: the address is under .invalid, which claims none.
+maintainer='The TORVEN developers <torven@torven.invalid>'
 # The last commit's time stamps every file, so the same sources give the same packages.
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
 work=$(mktemp -d)
@@ -36,7 +37,7 @@ DESTDIR=$deb cmake --install build-pkg/linux --prefix /usr --strip >/dev/null
 doc=$deb/usr/share/doc/torven
 install -Dm644 packaging/debian/copyright "$doc/copyright"
 printf 'torven (%s) unstable; urgency=medium\n\n  * Release %s.\n\n -- %s  %s\n' "$version" \
-    "$version" "The TORVEN developers <torven@${homepage#*://}>" \
+    "$version" "$maintainer" \
     "$(date -R -u -d "@$SOURCE_DATE_EPOCH")" | gzip -9n >"$doc/changelog.gz"
 gzip -9n "$deb/usr/share/man/man1/torven.1"
 mkdir -p "$work/debian" "$deb/DEBIAN"
@@ -46,13 +47,12 @@ cat >"$deb/DEBIAN/control" <<EOF
 Package: torven
 Version: $version
 Architecture: amd64
-Maintainer: The TORVEN developers <torven@${homepage#*://}>
+Maintainer: $maintainer
 Installed-Size: $(du -sk "$deb/usr" | cut -f1)
 Depends: $depends
 Recommends: fonts-ipafont-gothic
 Section: x11
 Priority: optional
-Homepage: $homepage
 Description: small round analog desktop clock
  TORVEN shows one frameless window cut to a circle: a clock face with hour
  and minute marks, a frame ring and three hands, and a digital readout of the
