@@ -36,9 +36,12 @@ deb=$work/deb
 DESTDIR=$deb cmake --install build-pkg/linux --prefix /usr --strip >/dev/null
 doc=$deb/usr/share/doc/torven
 install -Dm644 packaging/debian/copyright "$doc/copyright"
-printf 'torven (%s) unstable; urgency=medium\n\n  * Release %s.\n\n -- %s  %s\n' "$version" \
-    "$version" "$maintainer" \
-    "$(date -R -u -d "@$SOURCE_DATE_EPOCH")" | gzip -9n >"$doc/changelog.gz"
+# The changelog entry is CHANGELOG.md's section for this version, its items as Debian's.
+changes=$(awk -v version="$version" '/^## / { this = $2 == version; next }
+    this && /^- / { print "  * " substr($0, 3) } this && /^  [^ ]/ { print "  " $0 }' CHANGELOG.md)
+[ -n "$changes" ] || { echo "CHANGELOG.md says nothing of $version" >&2; exit 1; }
+printf 'torven (%s) unstable; urgency=medium\n\n%s\n\n -- %s  %s\n' "$version" "$changes" \
+    "$maintainer" "$(date -R -u -d "@$SOURCE_DATE_EPOCH")" | gzip -9n >"$doc/changelog.gz"
 gzip -9n "$deb/usr/share/man/man1/torven.1"
 mkdir -p "$work/debian" "$deb/DEBIAN"
 printf 'Source: torven\n\nPackage: torven\nArchitecture: amd64\n' >"$work/debian/control"
