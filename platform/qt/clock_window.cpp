@@ -1,10 +1,8 @@
 #include "clock_window.h"
 
-#include <QtGui/qguiapplication_platform.h>
 #include <sys/stat.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -23,50 +21,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <iostream>
 
 #include "readout.h"
+#include "x11_window.h"
 
 namespace torven::qt {
 namespace {
 
 // The tick comes this long after the second begins (nanoseconds).
 constexpr long kTickDelay = 2'000'000;
-
-xcb_connection_t* X11Connection() {
-    // Another platform has none (offscreen has the interface, but no server).
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-// A desktop gadget: no taskbar button, not in the pager. Asked of the window manager
-// once the window is mapped (Qt rewrites the state of an unmapped window).
-void KeepOffTaskbar(WId window) {
-    xcb_connection_t* connection = X11Connection();
-    if (!connection) return;
-    const auto atom = [connection](std::string_view name) -> xcb_atom_t {
-        const auto cookie = xcb_intern_atom(connection, 0, name.size(), name.data());
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-        std::free(reply);
-        return value;
-    };
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = static_cast<xcb_window_t>(window);
-    message.type = atom("_NET_WM_STATE");
-    message.data.data32[0] = 1;  // add
-    message.data.data32[1] = atom("_NET_WM_STATE_SKIP_TASKBAR");
-    message.data.data32[2] = atom("_NET_WM_STATE_SKIP_PAGER");
-    message.data.data32[3] = 1;  // from a normal application
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    xcb_send_event(connection, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(connection);
-}
 
 int ButtonCode(Qt::MouseButton button) {
     switch (button) {
@@ -228,22 +192,30 @@ void ClockWindow::SetAlwaysInFront(bool above) {
     if (flags == windowFlags()) return;
     // QWidget::setWindowFlags would re-create a shown window (unmapped, flashing,
     // placed anew); the QWindow asks the window manager to change the state in place.
+    // A hidden window is asked once it shows.
     overrideWindowFlags(flags);
-    windowHandle()->setFlags(flags);
+    if (isVisible()) windowHandle()->setFlags(flags);
 }
 
 void ClockWindow::ShowWithoutActivating() {
     if (isVisible()) return;
+    // Mapped without the band, which is asked for once the window is mapped (icewm keeps
+    // a band the window was mapped with for good); off the taskbar from the start.
+    const bool above = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    windowHandle()->setFlags(windowFlags() & ~Qt::WindowStaysOnTopHint);
+    x11::SetMapState(*windowHandle(), above);
+    const QPoint corner = geometry().topLeft();
     show();
-    // The window's own handle: Qt may have made the native window anew on mapping.
-    KeepOffTaskbar(windowHandle()->winId());
+    x11::KeepCorner(*windowHandle(), corner);
+    windowHandle()->setFlags(windowFlags());
 }
 
+// The window's own top-left corner, whatever frame a window manager adds or reports.
 float ClockWindow::Left() const {
-    return scale_.ToTwips(pos().x());
+    return scale_.ToTwips(geometry().x());
 }
 float ClockWindow::Top() const {
-    return scale_.ToTwips(pos().y());
+    return scale_.ToTwips(geometry().y());
 }
 float ClockWindow::Width() const {
     return scale_.ToTwips(width());
@@ -253,10 +225,10 @@ float ClockWindow::Height() const {
 }
 
 void ClockWindow::SetLeft(float twips) {
-    move(scale_.ToPixels(twips), pos().y());
+    setGeometry(QRect(QPoint(scale_.ToPixels(twips), geometry().y()), size()));
 }
 void ClockWindow::SetTop(float twips) {
-    move(pos().x(), scale_.ToPixels(twips));
+    setGeometry(QRect(QPoint(geometry().x(), scale_.ToPixels(twips)), size()));
 }
 
 void ClockWindow::SetWidth(float twips) {
