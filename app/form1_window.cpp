@@ -4,6 +4,7 @@
 #include <array>
 #include <cfloat>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "conversions.h"
@@ -190,20 +191,40 @@ void Form1::ReadSettings() {
     }
 }
 
-// A window stored beyond the desktop's right or bottom edge is pulled back so that
-// it touches that edge; one lying wholly beyond the left or top edge likewise. A
-// window that is partly visible stays exactly where it was.
+// A window that no monitor would show any of is brought onto the nearest one: one
+// beyond its right or bottom edge so that it touches that edge, one beyond its left or
+// top edge to that edge. A window that is partly visible stays exactly where it was.
 void Form1::BringOnScreen() {
-    const TwipsRect desktop = rt_.Desktop();
-    if (rt_.Left() > desktop.right) {
-        rt_.SetLeft(desktop.right - rt_.Width());
-    } else if (rt_.Left() + rt_.Width() <= desktop.left) {
-        rt_.SetLeft(desktop.left);
+    const float left = rt_.Left(), top = rt_.Top();
+    const float right = left + rt_.Width(), bottom = top + rt_.Height();
+    // How far the window lies outside the monitor on each axis (0: within its span).
+    const auto apart = [&](const TwipsRect& m) {
+        return std::pair(std::max({m.left - right, left - m.right, 0.0f}),
+                         std::max({m.top - bottom, top - m.bottom, 0.0f}));
+    };
+    const std::vector<TwipsRect> monitors = rt_.Monitors();
+    const TwipsRect* nearest = nullptr;
+    double nearestDistance = 0;
+    for (const TwipsRect& monitor : monitors) {
+        // Touching a monitor's edge shows nothing of the window.
+        if (left < monitor.right && right > monitor.left && top < monitor.bottom &&
+            bottom > monitor.top)
+            return;
+        const auto [dx, dy] = apart(monitor);
+        const double distance = double(dx) * dx + double(dy) * dy;
+        if (!nearest || distance < nearestDistance) nearest = &monitor, nearestDistance = distance;
     }
-    if (rt_.Top() > desktop.bottom) {
-        rt_.SetTop(desktop.bottom - rt_.Height());
-    } else if (rt_.Top() + rt_.Height() <= desktop.top) {
-        rt_.SetTop(desktop.top);
+    if (!nearest) return;
+    const TwipsRect& m = *nearest;
+    if (left >= m.right) {
+        rt_.SetLeft(m.right - rt_.Width());
+    } else if (right <= m.left) {
+        rt_.SetLeft(m.left);
+    }
+    if (top >= m.bottom) {
+        rt_.SetTop(m.bottom - rt_.Height());
+    } else if (bottom <= m.top) {
+        rt_.SetTop(m.top);
     }
 }
 

@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "image.h"
 
@@ -29,7 +30,7 @@ struct DateTime {
     int second = 0;
 };
 
-// A rectangle in twips; used for the desktop (the bounding box of all monitors).
+// A rectangle in twips: a monitor's, or the window's.
 struct TwipsRect {
     float left = 0;
     float top = 0;
@@ -100,8 +101,8 @@ class FormsRuntime {
     virtual void SetTop(float twips) = 0;
     virtual void SetWidth(float twips) = 0;
     virtual void SetHeight(float twips) = 0;
-    // The whole desktop in twips: the bounding rectangle of all monitors.
-    virtual TwipsRect Desktop() const = 0;
+    // The monitors, the primary first, in the coordinates of Left and Top.
+    virtual std::vector<TwipsRect> Monitors() const = 0;
     // The handle the window services of Module1 take.
     virtual std::intptr_t hWnd() const = 0;
 

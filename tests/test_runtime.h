@@ -33,8 +33,8 @@ class TestRuntime final : public FormsRuntime {
     std::vector<std::string> Find(std::string_view prefix) const;
 
     // What the next requests get.
-    TwipsRect desktop{0, 0, 1920 * 15, 1080 * 15};
-    double dpi = 96;                              // of the client area, for the face's image
+    std::vector<TwipsRect> monitors{{0, 0, 1920 * 15, 1080 * 15}};
+    double dpi = 96;  // of the client area, for the face's image
     std::map<std::string, std::string> settings;  // key -> text in TORVEN/Startup
     bool refuseWrites = false;
     int menuChoice = -1;
@@ -55,7 +55,7 @@ class TestRuntime final : public FormsRuntime {
     void SetTop(float twips) override { Assign(1, twips); }
     void SetWidth(float twips) override { Assign(2, twips); }
     void SetHeight(float twips) override { Assign(3, twips); }
-    TwipsRect Desktop() const override { return desktop; }
+    std::vector<TwipsRect> Monitors() const override { return monitors; }
     std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
     DeviceArea ClientArea() const override;
     void ShowImage(std::span<const PixelRect> changed) override;

@@ -19,23 +19,27 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
     struct Case {
         std::map<std::string, std::string> stored;
         std::string state, warning = "";
-        TwipsRect desktop = {0, 0, 28800, 16200};  // 1920 x 1080 pixels
+        std::vector<TwipsRect> monitors = {{0, 0, 28800, 16200}};  // 1920 x 1080 pixels
     };
-    const TwipsRect two{-28800, -2000, 28800, 16200};  // a second screen on the left
+    // A smaller monitor on the left, 1280 x 720 pixels, level with the top.
+    const std::vector<TwipsRect> two{{0, 0, 28800, 16200}, {-19200, 0, 0, 10800}};
     for (const Case& k : {
              Case{{}, "120,120 1600x1600" + kLook},
              Case{kNine, "2345,-120 1333.3334x1333.3334 navy/maroon/cyan text cyan henka"},
-             // Beyond the right or bottom edge: back to it; on it or partly off: kept;
-             // wholly off the left or top: to that edge.
+             // Nothing of it on a monitor, the edge included: beyond the right or bottom
+             // edge, back so that it touches it; beyond the left or top, to that edge.
              Case{{{"Left", "30000"}}, "27200,120 1600x1600" + kLook},
-             Case{{{"Left", "28800"}}, "28800,120 1600x1600" + kLook},
+             Case{{{"Left", "28800"}}, "27200,120 1600x1600" + kLook},
              Case{{{"Top", "20000"}}, "120,14600 1600x1600" + kLook},
-             Case{{{"Top", "16200"}}, "120,16200 1600x1600" + kLook},
+             Case{{{"Left", "28800"}, {"Top", "16200"}}, "27200,14600 1600x1600" + kLook},
+             Case{{{"Left", "28799"}, {"Top", "16199"}}, "28799,16199 1600x1600" + kLook},
              Case{{{"Left", "-500"}, {"Top", "-500"}}, "-500,-500 1600x1600" + kLook},
+             Case{{{"Left", "-1600"}, {"Top", "-1600"}}, "0,0 1600x1600" + kLook},
+             // The nearest monitor, not the box around both: below the smaller one.
+             Case{{{"Left", "-10000"}, {"Top", "12000"}}, "-10000,9200 1600x1600" + kLook, "", two},
+             Case{{{"Left", "-40000"}, {"Top", "-3600"}}, "-19200,0 1600x1600" + kLook, "", two},
              Case{
-                 {{"Left", "-40000"}, {"Top", "-3600"}}, "-28800,-2000 1600x1600" + kLook, "", two},
-             Case{
-                 {{"Left", "-20000"}, {"Top", "-2500"}}, "-20000,-2500 1600x1600" + kLook, "", two},
+                 {{"Left", "-20000"}, {"Top", "-1000"}}, "-20000,-1000 1600x1600" + kLook, "", two},
              // A size is brought into reach; other values that do not fit are reported.
              Case{{{"Size", "-7"}}, "120,120 400x400" + kLook},
              Case{{{"Size", "399"}}, "120,120 400x400" + kLook},
@@ -53,7 +57,7 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
              Case{{{"Henka", ""}}, "", "Henka ignored: \"\" is not a valid value; using False"},
          }) {
         Clock c;
-        c.rt.desktop = k.desktop;
+        c.rt.monitors = k.monitors;
         c.rt.settings = k.stored;
         c.form.Load();
         const std::string where = k.stored.empty() ? "" : k.stored.begin()->second;

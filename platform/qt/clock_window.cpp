@@ -250,12 +250,18 @@ void ClockWindow::ResizeTo(QSize size) {
     if (events_) events_->Resize();
 }
 
-TwipsRect ClockWindow::Desktop() const {
-    QRect all;
-    for (const QScreen* screen : QGuiApplication::screens())
-        all |= screen->geometry();
-    return {scale_.ToTwips(all.left()), scale_.ToTwips(all.top()),
-            scale_.ToTwips(all.left() + all.width()), scale_.ToTwips(all.top() + all.height())};
+std::vector<TwipsRect> ClockWindow::Monitors() const {
+    // The monitors of the X screen the clock is on (a second X screen has its own).
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    std::vector<TwipsRect> monitors;
+    for (const QScreen* screen : primary ? primary->virtualSiblings() : QList<QScreen*>{}) {
+        const QRect g = screen->geometry();
+        const TwipsRect monitor{scale_.ToTwips(g.left()), scale_.ToTwips(g.top()),
+                                scale_.ToTwips(g.left() + g.width()),
+                                scale_.ToTwips(g.top() + g.height())};
+        monitors.insert(screen == primary ? monitors.begin() : monitors.end(), monitor);
+    }
+    return monitors;
 }
 
 std::intptr_t ClockWindow::hWnd() const {

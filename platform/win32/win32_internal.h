@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "forms_runtime.h"
 
@@ -27,5 +28,14 @@ HMENU BuildPopupMenu(std::span<const MenuItem> items);
 
 // The registry key that holds a section's settings: Software\<app>\<section> in HKCU.
 std::wstring SettingsKey(std::string_view app, std::string_view section);
+
+// A monitor in the virtual screen's pixels, with its DPI.
+struct Monitor {
+    RECT pixels{};
+    UINT dpi = USER_DEFAULT_SCREEN_DPI;
+};
+// The monitors, the primary first: the system's, or a layout a test puts here.
+std::vector<Monitor> SystemMonitors();
+extern std::vector<Monitor> (*Monitors)();
 
 }  // namespace torven::win32

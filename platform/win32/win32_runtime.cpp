@@ -3,6 +3,7 @@
 // clang-format off
 #include "win32_internal.h"
 #include <commdlg.h>  // needs <windows.h> first
+#include <shellscalingapi.h>
 // clang-format on
 
 #include <algorithm>
@@ -66,6 +67,26 @@ std::wstring SettingsKey(std::string_view app, std::string_view section) {
     return L"Software\\" + Widen(app) + L"\\" + Widen(section);
 }
 
+std::vector<Monitor> SystemMonitors() {
+    std::vector<Monitor> monitors;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR handle, HDC, RECT*, LPARAM list) -> BOOL {
+            MONITORINFO info{sizeof info, {}, {}, 0};
+            UINT dpi = USER_DEFAULT_SCREEN_DPI, unused = 0;
+            if (!GetMonitorInfoW(handle, &info)) return TRUE;
+            GetDpiForMonitor(handle, MDT_EFFECTIVE_DPI, &dpi, &unused);
+            auto& found = *reinterpret_cast<std::vector<Monitor>*>(list);
+            found.insert(info.dwFlags & MONITORINFOF_PRIMARY ? found.begin() : found.end(),
+                         Monitor{info.rcMonitor, dpi});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+std::vector<Monitor> (*Monitors)() = SystemMonitors;
+
 }  // namespace win32
 
 using win32::Widen;
@@ -100,6 +121,12 @@ struct Win32Runtime::State {
         RECT r{};
         GetWindowRect(hwnd, &r);
         return r;
+    }
+    // Places are twips at the primary monitor's DPI, whichever monitor the window is on,
+    // so that they mean the same place on every monitor (sizes follow the window's DPI).
+    static TwipsScale PlaceScale() {
+        const std::vector<win32::Monitor> monitors = win32::Monitors();
+        return TwipsScale::ForDpi(monitors.empty() ? USER_DEFAULT_SCREEN_DPI : monitors[0].dpi);
     }
     // Modal loops (the menu, the dialogs) leave the clock active when they end; the
     // window that was in front before gets the foreground back, the desktop when none
@@ -479,11 +506,13 @@ void Win32Runtime::SetHeight(float twips) {
     s_->Place(0, 0, r.right - r.left, s_->scale.ToPixels(twips), SWP_NOMOVE);
 }
 
-TwipsRect Win32Runtime::Desktop() const {
-    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    const TwipsScale& k = s_->scale;
-    return {k.ToTwips(x), k.ToTwips(y), k.ToTwips(x + w), k.ToTwips(y + h)};
+std::vector<TwipsRect> Win32Runtime::Monitors() const {
+    const TwipsScale k = State::PlaceScale();
+    std::vector<TwipsRect> monitors;
+    for (const win32::Monitor& m : win32::Monitors())
+        monitors.push_back({k.ToTwips(m.pixels.left), k.ToTwips(m.pixels.top),
+                            k.ToTwips(m.pixels.right), k.ToTwips(m.pixels.bottom)});
+    return monitors;
 }
 
 std::intptr_t Win32Runtime::hWnd() const {

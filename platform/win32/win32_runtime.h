@@ -40,7 +40,7 @@ class Win32Runtime : public FormsRuntime {
     void SetTop(float twips) override;
     void SetWidth(float twips) override;
     void SetHeight(float twips) override;
-    TwipsRect Desktop() const override;
+    std::vector<TwipsRect> Monitors() const override;
     std::intptr_t hWnd() const override;
 
     DeviceArea ClientArea() const override;
