@@ -176,6 +176,8 @@ class Form1 final : public FormEvents, private FormVariables {
     bool SaveSettings();
     void ApplyDefaults(std::initializer_list<std::string_view> keys);
     void BringOnScreen();
+    // Records the place and size the window took from the form, which are what is saved.
+    void Placed() { placed_ = {rt_.Left(), rt_.Top(), rt_.Width()}; }
 
     // The mouse routing of the forms runtime: a press goes to the visible label under
     // the pointer (Label1 first) or to the form, and the object pressed keeps the
@@ -185,6 +187,12 @@ class Form1 final : public FormEvents, private FormVariables {
 
     FormsRuntime& rt_;
     Image face_;
+    // Left, Top and the width as the form last placed the window. A place or size that
+    // a window manager or compositor imposed (its own placement, a tiling layout) is
+    // not the user's, and is not saved.
+    struct {
+        float left = 0, top = 0, width = 0;
+    } placed_;
     std::array<Label, 2> labels_;
     std::array<MenuItem, 16> menu_;
     CommonDialog CommonDialog1;

@@ -165,6 +165,7 @@ void Form1::ResizeBy(bool grow, double factor) {
     };
     rt_.SetHeight(scaled());
     rt_.SetWidth(scaled());
+    placed_.width = rt_.Width();
 }
 
 void Form1::ookiku2_Click() {
@@ -186,6 +187,7 @@ void Form1::moto_Click() {
     ApplyDefaults({"Color1", "Color2", "Color3"});
     MOJISYOKU();
     ApplyDefaults({"Size", "Top", "Left", "Anadigi", "Temae", "Henka"});
+    Placed();
     Form_Resize();
 }
 

@@ -71,16 +71,16 @@ std::span<const Form1::Setting> Form1::Settings() {
          SettingType::kSingle,
          "120",
          {},
-         [](const Form1& f) -> double { return f.rt_.Top(); },
+         [](const Form1& f) -> double { return f.placed_.top; },
          [](Form1& f, double v) { f.rt_.SetTop(static_cast<float>(v)); }},
         {"Left",
          SettingType::kSingle,
          "120",
          {},
-         [](const Form1& f) -> double { return f.rt_.Left(); },
+         [](const Form1& f) -> double { return f.placed_.left; },
          [](Form1& f, double v) { f.rt_.SetLeft(static_cast<float>(v)); }},
         {"Size", SettingType::kSingle, "1600", kSize,
-         [](const Form1& f) -> double { return f.rt_.Width(); },
+         [](const Form1& f) -> double { return f.placed_.width; },
          [](Form1& f, double v) {
              // Square, with the width the window actually took.
              f.rt_.SetWidth(static_cast<float>(v));
@@ -154,6 +154,7 @@ void Form1::Form_Load() {
     ReadSettings();
     MOJISYOKU();
     BringOnScreen();
+    Placed();
     Form_Resize();
     // The command toggles first, so toggle once here to end on the stored state; it
     // also shows the window.
@@ -271,6 +272,7 @@ void Form1::Form_MouseMove(int Button, int /*Shift*/, float X, float Y) {
     if (Button != kLeftButton) return;
     rt_.SetTop(static_cast<float>(static_cast<double>(Y) + rt_.Top() - dragY));
     rt_.SetLeft(static_cast<float>(static_cast<double>(X) + rt_.Left() - dragX));
+    placed_.left = rt_.Left(), placed_.top = rt_.Top();
 }
 
 void Form1::Label1_MouseDown(int Button, int /*Shift*/, float /*X*/, float /*Y*/) {
