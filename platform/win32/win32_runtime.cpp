@@ -172,9 +172,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_DPICHANGED: {
             s->UpdateDpi(LOWORD(wParam));  // the new DPI, as the window will have it
+            // The suggested size; the place stays where the clock put it.
             const RECT* r = reinterpret_cast<const RECT*>(lParam);
+            const RECT now = s->WindowRect();
             SIZE before = s->client;
-            s->Place(r->left, r->top, r->right - r->left, r->bottom - r->top, 0);
+            s->Place(now.left, now.top, r->right - r->left, r->bottom - r->top, 0);
             // Same pixels, new twips and pen widths: the face still needs redrawing.
             if (s->client.cx == before.cx && s->client.cy == before.cy && s->form)
                 s->form->Resize();
@@ -477,10 +479,10 @@ int Win32Runtime::Run() {
 }
 
 float Win32Runtime::Left() const {
-    return s_->scale.ToTwips(s_->WindowRect().left);
+    return State::PlaceScale().ToTwips(s_->WindowRect().left);
 }
 float Win32Runtime::Top() const {
-    return s_->scale.ToTwips(s_->WindowRect().top);
+    return State::PlaceScale().ToTwips(s_->WindowRect().top);
 }
 float Win32Runtime::Width() const {
     RECT r = s_->WindowRect();
@@ -492,10 +494,10 @@ float Win32Runtime::Height() const {
 }
 
 void Win32Runtime::SetLeft(float twips) {
-    s_->Place(s_->scale.ToPixels(twips), s_->WindowRect().top, 0, 0, SWP_NOSIZE);
+    s_->Place(State::PlaceScale().ToPixels(twips), s_->WindowRect().top, 0, 0, SWP_NOSIZE);
 }
 void Win32Runtime::SetTop(float twips) {
-    s_->Place(s_->WindowRect().left, s_->scale.ToPixels(twips), 0, 0, SWP_NOSIZE);
+    s_->Place(s_->WindowRect().left, State::PlaceScale().ToPixels(twips), 0, 0, SWP_NOSIZE);
 }
 void Win32Runtime::SetWidth(float twips) {
     RECT r = s_->WindowRect();

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <tuple>
 
+#include "conversions.h"
 #include "gui_objects.h"
 
 namespace torven::testing {
@@ -123,10 +124,56 @@ TEST(Win32Dpi, TwipsAndPenWidthsFollowTheWindowsDpi) {
     const auto lParam = reinterpret_cast<LPARAM>(&suggested);
     SendMessageW(host.hwnd(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), lParam);
     EXPECT_EQ(std::tuple(host.Left(), host.Width(), host.Height(), events.resizes),
-              std::tuple(7200.0f / dpi, 1440.0f, 2880.0f, 1));
+              std::tuple(1440.0f, 1440.0f, 2880.0f, 1));  // the place stays
     EXPECT_EQ(pen(dpi), std::lround(18 * dpi / 96.0));
     SendMessageW(host.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), lParam);
     EXPECT_EQ(std::pair(host.Width(), events.resizes), std::pair(2880.0f, 2));
+}
+
+// A monitor at twice the primary's DPI on its right: a place is twips at the primary's DPI
+// on both, so a clock on the second comes back where it was; its size follows its own.
+TEST(Win32Dpi, APlaceOnAMonitorOfAnotherDpiComesBackWhereItWas) {
+    static UINT dpi = 0;
+    dpi = GetDpiForSystem();
+    win32::Monitors = [] {
+        return std::vector<win32::Monitor>{{{0, 0, 1920, 1080}, dpi},
+                                           {{1920, 0, 5760, 2160}, 2 * dpi}};
+    };
+    struct Restore {
+        ~Restore() { win32::Monitors = win32::SystemMonitors; }
+    } restore;
+    const float twipsPerPixel = 1440.0f / dpi;
+    const std::vector<SettingText> stored{{"Left", SingleText(2400 * twipsPerPixel)},
+                                          {"Top", SingleText(150 * twipsPerPixel)}};
+    const auto place = [](Win32Clock& c) {
+        RECT r{};
+        GetWindowRect(c.hwnd(), &r);
+        return std::tuple(r.left, r.top, c.Left(), c.Top(), c.form.Variables().radius);
+    };
+    Win32Clock before;
+    before.SaveSettings(Form1::kAppName, Form1::kSection, stored);
+    before.form.Load();
+    const int radius = before.form.Variables().radius;
+    // Windows moves it to the second monitor's DPI: twice the pixels, the same twips.
+    RECT suggested{};
+    GetWindowRect(before.hwnd(), &suggested);
+    OffsetRect(&suggested, -500, 0);  // where Windows would have it: the place stays
+    suggested.right += suggested.right - suggested.left;
+    suggested.bottom += suggested.bottom - suggested.top;
+    SendMessageW(before.hwnd(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(place(before),
+              std::tuple(2400, 150, 2400 * twipsPerPixel, 150 * twipsPerPixel, radius));
+    before.form.Unload();
+    std::vector<SettingText> saved;  // each clock starts on an empty key
+    for (const std::string_view key : {"Left", "Top", "Size"})
+        saved.push_back({key, before.GetSetting(Form1::kAppName, Form1::kSection, key, "")});
+    EXPECT_EQ(std::pair(saved[0].text, saved[1].text), std::pair(stored[0].text, stored[1].text));
+    Win32Clock after;
+    after.SaveSettings(Form1::kAppName, Form1::kSection, saved);
+    after.form.Load();
+    EXPECT_EQ(place(after),
+              std::tuple(2400, 150, 2400 * twipsPerPixel, 150 * twipsPerPixel, radius));
 }
 
 TEST(Win32Window, MouseCloseSessionAndClockMessagesBecomeTheFormsEvents) {
