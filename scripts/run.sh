@@ -14,7 +14,7 @@ cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEN_BUILD_T
 cmake --build build-release -j"$(nproc)"
 torven=build-release/platform/qt/torven
 
-if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}" ]; then  # in a Wayland session, XWayland's
     exec "$torven"
 fi
 

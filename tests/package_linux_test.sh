@@ -32,7 +32,15 @@ help=$(run --help)
 [[ $help == *"~/.config/TORVEN/TORVEN.conf"*"SIGTERM, SIGINT or SIGHUP"*"[0]" ]] || fail "--help: $help"
 expect "$(DISPLAY=:9999 run)" 'torven: cannot open the display ":9999" [1]'
 expect "$(unset DISPLAY && run)" 'torven: cannot open the display: DISPLAY is not set [1]'
-# Another platform (Wayland, offscreen) is not its business: the clock starts.
+# A Wayland session: the clock runs on X whatever platform is asked for; with no X display
+# it says so and leaves the settings as they were.
+mkdir -p "$work/cfg/TORVEN" && printf '[Startup]\nSize=3200\n' >"$work/cfg/TORVEN/TORVEN.conf"
+wayland() { XDG_CONFIG_HOME=$work/cfg WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland run; }
+expect "$(DISPLAY=:9999 wayland)" 'torven: cannot open the display ":9999" [1]'
+expect "$(unset DISPLAY && wayland)" \
+    'torven: cannot open the display: DISPLAY is not set (on Wayland the clock needs XWayland) [1]'
+expect "$(cat "$work/cfg/TORVEN/TORVEN.conf")" "$(printf '[Startup]\nSize=3200')"
+# Qt's offscreen platform, the tests': the clock starts.
 status=0 && HOME=$work XDG_CONFIG_HOME=$work QT_QPA_PLATFORM=offscreen \
     timeout 2 "$torven" 2>/dev/null || status=$?
 expect "$status" 124

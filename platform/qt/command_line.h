@@ -11,10 +11,10 @@ namespace torven::qt {
 // usage error, told on stdout or stderr); nothing when the clock should start.
 std::optional<int> HandleCommandLine(int argc, char* argv[]);
 
-// On X, the platform Qt picks when none is set: 1, after one line on stderr naming
-// the display, when it cannot be opened; nothing when it can or on other platforms.
-// A display found reachable stays connected until EndDisplayCheck(), to be called once
-// Qt has connected.
+// On any platform but Qt's offscreen one: 1, after one line on stderr naming the
+// display, when there is no X display or it cannot be opened; nothing, with Qt's platform
+// set to X, when it can. A display found reachable stays connected until
+// EndDisplayCheck(), to be called once Qt has connected.
 std::optional<int> CheckDisplay();
 void EndDisplayCheck();
 

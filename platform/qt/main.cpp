@@ -10,11 +10,6 @@
 int main(int argc, char* argv[]) {
     if (const auto status = torven::qt::HandleCommandLine(argc, argv)) return *status;
 
-    // The clock places itself and reads back where it is, which Wayland does not
-    // allow a client: in a Wayland session it runs through XWayland.
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
     if (const auto status = torven::qt::CheckDisplay()) return *status;
     // A tick sends its pixels itself; Qt's own paints (at the start, on an expose, at a
     // new size) would go over shared memory, where Qt waits for the server before each
