@@ -12,8 +12,8 @@ packages=(
   clang libclang-rt-14-dev
   # Linux backend
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev
-  # a real X server with a window manager, and a person's hands on it
-  xvfb xauth openbox xdotool x11-utils wmctrl imagemagick
+  # a real X server with window managers, and a person's hands on it
+  xvfb xauth openbox i3-wm icewm xdotool x11-utils wmctrl imagemagick
   # Japanese glyphs for the menu captions
   fonts-ipafont-gothic
   # Windows backend: cross compiler and Wine; wrestool reads what Windows reads from torven.exe

@@ -2,6 +2,8 @@
 # A person's path with the real clock, on an X server with openbox, driven by xdotool.
 #   e2e.sh linux <torven> <shots>        on a private Xvfb of its own
 #   e2e.sh windows <torven.exe> <shots>  under Wine on $DISPLAY and $WINEPREFIX
+#   e2e.sh desktops <torven> <shots>     the place, the band and the taskbar on openbox,
+#                                        i3 and icewm, each on a private Xvfb
 set -euo pipefail
 desktop=$1 program=$2 shots=$3
 mkdir -p "$shots"
@@ -22,7 +24,7 @@ geometry() {  # "x,y wxh" of the window $1, by default the clock's
 expect_geometry() { wait_for test "$(geometry)" = "$1" || fail "window at $(geometry), expected $1"; }
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}'; }
 start_clock() {
-    if [ "$desktop" = linux ]; then "$program" & else wine "$program" & fi; clock=$!
+    if [ "$desktop" != windows ]; then "$program" & else wine "$program" & fi; clock=$!
     wait_for window || fail "no clock window"
     sleep 1  # mapped, shaped, managed and taking the pointer
 }
@@ -42,7 +44,7 @@ ended() { ! kill -0 "$clock" 2>/dev/null; }
 expect_saved() {  # top left size, and the six others at their defaults
     wait_for ended || fail "the clock did not end"
     local pairs="Top=$1 Left=$2 Size=$3 Color1=16777215 Color2=16711680 Color3=0 Anadigi=True Temae=True Henka=False"
-    if [ "$desktop" = linux ]; then
+    if [ "$desktop" != windows ]; then
         stored=$(sed -n '/^\[Startup\]/,/^$/p' "$XDG_CONFIG_HOME/TORVEN/TORVEN.conf" | grep = | sort)
     else
         stored=$(wine reg query 'HKCU\Software\TORVEN\Startup' | tr -d '\r' | awk '$2 == "REG_SZ" { print $1 "=" $3 }' | sort)
@@ -51,6 +53,50 @@ expect_saved() {  # top left size, and the six others at their defaults
 }
 in_front() { xprop -id "$(window)" _NET_WM_STATE | grep -q ABOVE; }
 behind() { ! in_front; }
+
+if [ "$desktop" = desktops ]; then
+    # Each window manager: the stored place is where the window's own corner shows and is
+    # saved again as it was; a drag's place comes back at the next start; "always in front"
+    # goes off and on where the manager has the state (i3 keeps every floating window over
+    # the tiled ones and has none). Over a second X screen of openbox's, that screen's
+    # taskbar is asked to leave the clock out, and Qt's Wayland platform gives way to X.
+    source "$(dirname "$0")/../scripts/private_desktop.sh"
+    trap end_private_desktop EXIT
+    for desktop_wm in openbox i3 icewm; do
+        start_private_desktop -br -screen 1 640x480x24 || fail "no desktop with $desktop_wm"
+        mkdir -p "$XDG_CONFIG_HOME/TORVEN"
+        printf '[Startup]\nTop=2250\nLeft=3000\n' >"$XDG_CONFIG_HOME/TORVEN/TORVEN.conf"
+        start_clock
+        expect_geometry "200,150 107x107"
+        xprop -root _NET_SUPPORTED | grep -q _NET_WM_STATE_ABOVE && band=1 || band=0
+        ((!band)) || in_front || fail "$desktop_wm: not in front at the start"
+        menu 250 200 Down Return
+        ((!band)) || wait_for behind || fail "$desktop_wm: still in front"
+        menu 250 200 Down Return
+        ((!band)) || wait_for in_front || fail "$desktop_wm: not in front again"
+        expect_geometry "200,150 107x107"
+        drag 250 200 290 230
+        expect_geometry "240,180 107x107"
+        menu 290 230 x
+        expect_saved 2700 3600 1605
+        start_clock
+        expect_geometry "240,180 107x107"
+        if [ "$desktop_wm" = openbox ]; then
+            start_window_manager "$DISPLAY.1" || fail "no window manager on the second screen"
+            DISPLAY=$DISPLAY.1 WAYLAND_DISPLAY=wayland-9 QT_QPA_PLATFORM=wayland "$program" &
+            desktop_track $!
+            on_screen_1() { xdotool search --screen 1 --onlyvisible --name '^TORVEN$' | grep .; }
+            wait_for on_screen_1 || fail "no clock on the second screen"
+            xprop -id "$(on_screen_1)" _NET_WM_STATE | grep -q SKIP_TASKBAR ||
+                fail "on the second screen's taskbar"
+        fi
+        menu 290 230 x
+        expect_saved 2700 3600 1605
+        end_private_desktop
+    done
+    echo "ok [$desktop]"
+    exit 0
+fi
 
 if [ "$desktop" = linux ]; then
     source "$(dirname "$0")/../scripts/private_desktop.sh"
