@@ -26,9 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               rt.Find("save").empty() && form.Checked("mnuTopmost") == rt.topmost;
     for (const auto color : {v.bgColor, v.frameColor, v.handColor})
         ok = ok && color >= 0 && color <= 0xFFFFFF;
-    // Reachable: not wholly beyond any edge of the desktop.
-    ok = ok && rt.Left() <= rt.desktop.right && rt.Top() <= rt.desktop.bottom &&
-         rt.Left() + rt.Width() > rt.desktop.left && rt.Top() + rt.Height() > rt.desktop.top;
+    // Reachable: some of it on the monitor.
+    const torven::TwipsRect& m = rt.monitors.front();
+    ok = ok && rt.Left() < m.right && rt.Top() < m.bottom && rt.Left() + rt.Width() > m.left &&
+         rt.Top() + rt.Height() > m.top;
     form.Unload();
     if (!ok || rt.Find("save").size() != 9) std::abort();
     return 0;
