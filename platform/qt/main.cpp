@@ -1,6 +1,5 @@
 // TORVEN on a Linux desktop.
 #include <QApplication>
-#include <csignal>
 
 #include "clock_window.h"
 #include "command_line.h"
@@ -9,6 +8,7 @@
 
 int main(int argc, char* argv[]) {
     if (const auto status = torven::qt::HandleCommandLine(argc, argv)) return *status;
+    torven::qt::BlockEndingSignals();
 
     if (const auto status = torven::qt::CheckDisplay()) return *status;
     // A tick sends its pixels itself; Qt's own paints (at the start, on an expose, at a
@@ -29,8 +29,7 @@ int main(int argc, char* argv[]) {
     torven::Form1 form(window);
     window.Attach(form);
 
-    const torven::qt::SignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP},
-                                                  [&](int) { form.Unload(); });
+    torven::qt::WatchEndingSignals(&window, [&](int) { form.Unload(); });
 
     window.Start();
     const int status = QApplication::exec();

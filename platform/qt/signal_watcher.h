@@ -1,25 +1,17 @@
-// Turns SIGTERM, SIGINT and SIGHUP into a call on the event loop, so that a signal
-// ends the clock the way the Exit command does (settings written, window closed).
+// SIGTERM, SIGINT and SIGHUP as calls on the event loop, so that a signal ends the clock
+// the way the Exit command does (settings written, window closed). They are blocked before
+// any thread starts, and read from a signalfd once the event loop exists.
 #pragma once
 
-#include <QSocketNotifier>
 #include <functional>
-#include <initializer_list>
-#include <memory>
+
+class QObject;
 
 namespace torven::qt {
 
-class SignalWatcher {
-  public:
-    // `onSignal` runs on the thread that owns the event loop, once per signal.
-    SignalWatcher(std::initializer_list<int> numbers, std::function<void(int)> onSignal);
-    ~SignalWatcher();
-    SignalWatcher(const SignalWatcher&) = delete;
-    SignalWatcher& operator=(const SignalWatcher&) = delete;
-
-  private:
-    std::unique_ptr<QSocketNotifier> notifier_;
-    std::function<void(int)> onSignal_;
-};
+// In main, before Qt starts a thread: a signal then waits for WatchEndingSignals.
+void BlockEndingSignals();
+// Calls `onSignal` with the signal's number on the event loop, once for each.
+void WatchEndingSignals(QObject* parent, std::function<void(int)> onSignal);
 
 }  // namespace torven::qt

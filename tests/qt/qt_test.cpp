@@ -288,11 +288,12 @@ TEST(QtClock, TheLocalTimeFollowsTheSystemsTimeZone) {
 // A logout asks first (it may be cancelled: the clock saves and stays); its end unloads.
 TEST(QtSignals, EachEndingSignalACloseRequestAndTheSessionsEndUnload) {
     RecordingEvents events;
-    const qt::SignalWatcher watcher({SIGTERM, SIGINT, SIGHUP}, [&](int) { events.Unload(); });
+    QtHost host;
+    qt::BlockEndingSignals();
+    qt::WatchEndingSignals(&host, [&](int) { events.Unload(); });
     for (int number : {SIGTERM, SIGINT, SIGHUP})
         std::raise(number);
     Settle();
-    QtHost host;
     host.Attach(events);
     host.close();
     Q_EMIT qApp->commitDataRequest(*qApp->findChild<QSessionManager*>());
