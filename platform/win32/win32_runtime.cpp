@@ -230,17 +230,6 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResource));
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExW(&wc);  // fails harmlessly when a second runtime registers again
-}
-
 // Runs a modal dialog so that it opens in the middle of the work area of the clock's
 // monitor: the system would place it at the corner of the screen, over the clock.
 template <typename Dialog>
@@ -318,18 +307,11 @@ HFONT Win32Runtime::State::ReadoutFont() {
 
 void Win32Runtime::State::CreateSurface(SIZE size) {
     ReleaseSurface();
+    // Top-down rows of 32-bit pixels, as the image holds them.
     BITMAPINFO bmi{};
-    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER),
-                     std::max<LONG>(size.cx, 1),
-                     -std::max<LONG>(size.cy, 1),
-                     1,
-                     32,
-                     BI_RGB,
-                     0,
-                     0,
-                     0,
-                     0,
-                     0};
+    BITMAPINFOHEADER& header = bmi.bmiHeader;
+    header.biSize = sizeof header, header.biPlanes = 1, header.biBitCount = 32;
+    header.biWidth = std::max<LONG>(size.cx, 1), header.biHeight = -std::max<LONG>(size.cy, 1);
     void* bits = nullptr;
     composeBitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
     composeBits = static_cast<std::uint32_t*>(bits);
@@ -423,27 +405,26 @@ void Win32Runtime::State::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
         form->MouseMove(buttons, shift, x, y);
         return;
     }
-    struct Press {
-        UINT down, up;
-        int button;
-    };
-    static constexpr Press kPresses[] = {{WM_LBUTTONDOWN, WM_LBUTTONUP, kLeftButton},
-                                         {WM_RBUTTONDOWN, WM_RBUTTONUP, kRightButton},
-                                         {WM_MBUTTONDOWN, WM_MBUTTONUP, kMiddleButton}};
-    for (const Press& press : kPresses) {
-        if (message == press.down) {
-            if (press.button == kLeftButton) SetCapture(hwnd);  // a fast drag leaves the face
-            form->MouseDown(press.button, shift, x, y);
-        } else if (message == press.up) {
-            if (press.button == kLeftButton) ReleaseCapture();
-            form->MouseUp(press.button, shift, x, y);
-        }
-    }
+    const bool down =
+        message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
+    const int button = message == WM_LBUTTONDOWN || message == WM_LBUTTONUP   ? kLeftButton
+                       : message == WM_RBUTTONDOWN || message == WM_RBUTTONUP ? kRightButton
+                                                                              : kMiddleButton;
+    // The left button holds the mouse while it is down: a fast drag leaves the face.
+    if (button == kLeftButton) down ? void(SetCapture(hwnd)) : void(ReleaseCapture());
+    down ? form->MouseDown(button, shift, x, y) : form->MouseUp(button, shift, x, y);
 }
 
 Win32Runtime::Win32Runtime() : s_(std::make_unique<State>()) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterWindowClass(instance);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResource));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = kWindowClass;
+    RegisterClassExW(&wc);  // fails harmlessly when a second runtime registers again
     // Not WS_EX_NOACTIVATE: Wine then marks the window as never taking the keyboard,
     // and the popup menu, which needs the clock in the foreground, gets no keys once
     // a dialog has taken the focus away. Clicks still do not activate it
@@ -575,19 +556,13 @@ void Win32Runtime::MsgBox(std::string_view prompt, std::string_view title) {
 std::string Win32Runtime::GetSetting(std::string_view app, std::string_view section,
                                      std::string_view key, std::string_view defaultText) {
     // Only a REG_SZ of sane length counts; anything else reads as missing.
-    std::wstring path = win32::SettingsKey(app, section), name = Widen(key);
-    DWORD type = 0, bytes = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
-                     &type, nullptr, &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ || bytes > 4096)
+    wchar_t value[2048];
+    DWORD bytes = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, win32::SettingsKey(app, section).c_str(),
+                     Widen(key).c_str(), RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, value,
+                     &bytes) != ERROR_SUCCESS)
         return std::string(defaultText);
-    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_NOEXPAND,
-                     nullptr, value.data(), &bytes) != ERROR_SUCCESS)
-        return std::string(defaultText);
-    value.resize(wcsnlen(value.c_str(), value.size()));
-    return win32::Narrow(value);
+    return win32::Narrow(std::wstring_view(value, wcsnlen(value, bytes / sizeof(wchar_t))));
 }
 
 bool Win32Runtime::SaveSettings(std::string_view app, std::string_view section,

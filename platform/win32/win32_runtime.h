@@ -1,16 +1,14 @@
 // The Windows host of the clock: one popup window that shows the form's image, the
 // registry as the settings store.
 //
-// Implemented: window geometry in twips at the window's DPI (Resize raised once per
-// real size or DPI change, before the size setter returns; at most kMaxSidePixels a
-// side); the form's image copied into a DIB section in WM_PAINT, with the labels drawn
-// over it in a font fitted to them, one invalidation per event; mouse events with
-// capture while the left button is held, the popup menu, ChooseColorW, MessageBoxW, HKCU
-// settings, every close request (Exit, WM_CLOSE, session end) routed through the form's
-// Unload, the session's question (WM_QUERYENDSESSION) through its SessionMayEnd; one
-// tick just after each second begins and one at once when the clock is set
-// (WM_TIMECHANGE) or the machine resumes (WM_POWERBROADCAST). No <windows.h> here:
-// handles cross this header as integers.
+// Implemented: geometry in twips (places at the primary monitor's DPI, sizes at the
+// window's), Resize raised once per real size or DPI change before the setter returns, at
+// most kMaxSidePixels a side; the image copied into a DIB section in WM_PAINT with the
+// labels drawn over it, one invalidation per event; mouse events, captured while the left
+// button is down; the popup menu, ChooseColorW, MessageBoxW, HKCU settings; every close
+// request routed through the form's Unload, WM_QUERYENDSESSION through SessionMayEnd; a
+// tick just after each second begins, and at once when the clock is set or the machine
+// resumes. No <windows.h> here: handles cross this header as integers.
 #pragma once
 
 #include <memory>
