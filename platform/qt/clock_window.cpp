@@ -7,7 +7,6 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QCursor>
-#include <QFile>
 #include <QFontMetrics>
 #include <QLockFile>
 #include <QMenu>
@@ -17,10 +16,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
-#include <QWindow>
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <iostream>
 
 #include "readout.h"
@@ -31,19 +28,6 @@ namespace {
 
 // The tick comes this long after the second begins (nanoseconds).
 constexpr long kTickDelay = 2'000'000;
-
-int ButtonCode(Qt::MouseButton button) {
-    switch (button) {
-        case Qt::LeftButton:
-            return kLeftButton;
-        case Qt::RightButton:
-            return kRightButton;
-        case Qt::MiddleButton:
-            return kMiddleButton;
-        default:
-            return 0;
-    }
-}
 
 int ButtonsCode(Qt::MouseButtons buttons) {
     return (buttons.testFlag(Qt::LeftButton) ? kLeftButton : 0) |
@@ -63,14 +47,6 @@ QString ToQString(std::string_view text) {
 
 QString SettingKey(std::string_view section, std::string_view key) {
     return ToQString(section) + u'/' + ToQString(key);
-}
-
-// The store holds text, but QSettings reads some hand-written values as other types
-// ("1, 2" as a list, "@Variant(...)" as a variant); give those back as text too.
-QString StoredText(const QVariant& value) {
-    if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(u", ");
-    if (value.typeId() == QMetaType::QByteArray) return QString::fromUtf8(value.toByteArray());
-    return value.toString();
 }
 
 }  // namespace
@@ -129,6 +105,7 @@ ClockWindow::ClockWindow()
     // The native window exists from here on (still unmapped), so the window services
     // can act on it before it is first shown.
     winId();
+    windowHandle()->installEventFilter(this);  // for its exposes
 
     // The tick timer runs on the wall clock and is cancelled when the clock is set;
     // the machine's resume counts as a set.
@@ -172,7 +149,9 @@ void ClockWindow::Start() {
 
 void ClockWindow::Tick() {
     if (!events_) return;
+    ticking_ = true;
     events_->Timer();
+    ticking_ = false;
     if (events_) ArmTimer();
 }
 
@@ -210,35 +189,6 @@ void ClockWindow::ShowWithoutActivating() {
     windowHandle()->setFlags(windowFlags());
 }
 
-// The window's own top-left corner, whatever frame a window manager adds or reports.
-float ClockWindow::Left() const {
-    return scale_.ToTwips(geometry().x());
-}
-float ClockWindow::Top() const {
-    return scale_.ToTwips(geometry().y());
-}
-float ClockWindow::Width() const {
-    return scale_.ToTwips(width());
-}
-float ClockWindow::Height() const {
-    return scale_.ToTwips(height());
-}
-
-void ClockWindow::SetLeft(float twips) {
-    setGeometry(QRect(QPoint(scale_.ToPixels(twips), geometry().y()), size()));
-}
-void ClockWindow::SetTop(float twips) {
-    setGeometry(QRect(QPoint(geometry().x(), scale_.ToPixels(twips)), size()));
-}
-
-void ClockWindow::SetWidth(float twips) {
-    ResizeTo(QSize(std::max(scale_.ToPixels(twips), 1), height()));
-}
-
-void ClockWindow::SetHeight(float twips) {
-    ResizeTo(QSize(width(), std::max(scale_.ToPixels(twips), 1)));
-}
-
 void ClockWindow::ResizeTo(QSize size) {
     const int most = std::max(1, static_cast<int>(kMaxSidePixels / devicePixelRatioF()));
     size = size.boundedTo(QSize(most, most));
@@ -264,21 +214,17 @@ std::vector<TwipsRect> ClockWindow::Monitors() const {
     return monitors;
 }
 
-std::intptr_t ClockWindow::hWnd() const {
-    return reinterpret_cast<std::intptr_t>(this);
-}
-
-DeviceArea ClockWindow::ClientArea() const {
-    const QSize pixels = size_ * ratio_;
-    return {pixels.width(), pixels.height(), Image::kStandardDpi * ratio_};
-}
-
-QRectF ClockWindow::Logical(const PixelRect& r) const {
-    return {r.left / ratio_, r.top / ratio_, (r.right - r.left) / ratio_,
-            (r.bottom - r.top) / ratio_};
-}
-
 void ClockWindow::ShowImage(std::span<const PixelRect> changed) {
+    if (ticking_ && events_) {
+        const Image& face = events_->Face();
+        std::vector<X11Push::Text> texts;
+        for (const Label& label : events_->Labels())
+            if (label.Visible && !label.Caption.empty())
+                texts.push_back({face.ToPixels(label.Left, label.Top, label.Width, label.Height),
+                                 QString::fromStdString(label.Caption),
+                                 ToQColor(label.ForeColor).rgb()});
+        if (push_.Send(*windowHandle(), face, changed, texts, font())) return;
+    }
     QRegion region;
     for (const PixelRect& r : changed)
         region += Logical(r).toAlignedRect();
@@ -299,13 +245,12 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
             painter.drawImage(QRectF(area), image,
                               QRectF(area.topLeft().toPointF() * ratio_, area.size() * ratio_));
     }
+    painter.setFont(font());
     const qreal ascent = QFontMetricsF(font()).ascent();
     for (const Label& label : events_->Labels()) {
         const QRectF rect =
             Logical(face.ToPixels(label.Left, label.Top, label.Width, label.Height));
-        if (!label.Visible || label.Caption.empty() ||
-            !event->region().intersects(rect.toAlignedRect()))
-            continue;
+        if (!label.Visible || label.Caption.empty() || !rect.intersects(event->rect())) continue;
         painter.setClipRect(rect);
         painter.setPen(ToQColor(label.ForeColor));
         painter.drawText(rect.topLeft() + QPointF(0, ascent),
@@ -347,13 +292,13 @@ std::string ClockWindow::GetSetting(std::string_view app, std::string_view secti
     const QSettings store(ToQString(app), ToQString(app));
     const QVariant value = store.value(SettingKey(section, key));
     if (!value.isValid()) return std::string(defaultText);
-    return StoredText(value).toStdString();
+    return value.toString().toStdString();
 }
 
 bool ClockWindow::SaveSettings(std::string_view app, std::string_view section,
                                std::span<const SettingText> values) {
     QSettings store(ToQString(app), ToQString(app));
-    const QByteArray path = QFile::encodeName(store.fileName());
+    const QByteArray path = store.fileName().toLocal8Bit();
     // A lock that no live writer holds (left by a killed one) would hold the save up for
     // half a minute before QSettings took it for stale.
     QLockFile(store.fileName() + QStringLiteral(".lock")).removeStaleLockFile();
@@ -405,6 +350,12 @@ void ClockWindow::DestroyForm(int exitStatus) {
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
+bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
+    // An expose shows Qt's backing store: what ticks sent past it is painted into it first.
+    if (event->type() == QEvent::Expose && watched == windowHandle()) update(push_.TakeBehind());
+    return QWidget::eventFilter(watched, event);
+}
+
 void ClockWindow::resizeEvent(QResizeEvent*) {
     ResizeTo(size());
 }
@@ -435,7 +386,7 @@ QPointF ClockWindow::ClientTwips(const QMouseEvent& event) const {
 }
 
 void ClockWindow::mousePressEvent(QMouseEvent* event) {
-    const int button = ButtonCode(event->button());
+    const int button = ButtonsCode(event->button());
     if (!events_ || button == 0) return;
     const QPointF at = ClientTwips(*event);
     events_->MouseDown(button, ShiftCode(event->modifiers()), at.x(), at.y());
@@ -449,7 +400,7 @@ void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
-    const int button = ButtonCode(event->button());
+    const int button = ButtonsCode(event->button());
     if (!events_ || button == 0) return;
     const QPointF at = ClientTwips(*event);
     events_->MouseUp(button, ShiftCode(event->modifiers()), at.x(), at.y());

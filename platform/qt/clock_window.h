@@ -1,25 +1,24 @@
-// The clock's window on a Qt 6 desktop: the FormsRuntime the form asks for effects,
-// and the widget that raises the form's events.
+// The clock's window on a Qt 6 desktop: the FormsRuntime the form asks for effects, and
+// the widget that raises the form's events.
 //
-// Implemented: frameless tool window kept off the taskbar and out of the switcher,
-// created hidden and shown without taking focus; outer geometry in twips (15 a
-// device-independent pixel), at most kMaxSidePixels device pixels a side; the form's
-// image painted as it is (at the screen's pixel ratio, the form told of a new ratio as of
-// a new size) with the readout labels' text over it, in a font fitted to them; the
-// elliptic mask; the always-in-front band; mouse events in twips; popup menu, colour
-// dialog, message box; the settings in QSettings' file, one sync a save; a session that
-// may end saves, one that ends unloads; one tick at the start of each second of the
-// system clock (a realtime timerfd), and one at once when the clock is set or the machine
-// resumes; the local time in the system's time zone as it is at that second.
+// Implemented: a frameless tool window off the taskbar, shown without taking focus; its
+// geometry in twips (15 a device-independent pixel), at most kMaxSidePixels device pixels a
+// side; the form's image painted as it is at the screen's pixel ratio (a new ratio is a new
+// size to the form), the labels' text over it in a fitted font, a tick's pixels sent
+// straight to X (x11_push.h); the elliptic mask, the always-in-front band, mouse events,
+// menu and dialogs; QSettings, one sync a save; the session's question and end; a tick at
+// the start of each second of the system clock, at once when the clock is set.
 #pragma once
 
 #include <QSocketNotifier>
 #include <QWidget>
+#include <QWindow>
 #include <ctime>
 #include <memory>
 #include <span>
 
 #include "forms_runtime.h"
+#include "x11_push.h"
 
 class QMenu;
 
@@ -50,22 +49,35 @@ class ClockWindow : public QWidget, public FormsRuntime {
 
     // The window services of Module1, in device-independent pixels.
     QRect OuterRect() const { return frameGeometry(); }
-    void SetShape(const QRegion& region) { setMask(region); }
+    // The window's shape, set on the native window: a widget's mask would also clip
+    // every paint to the ellipse's hundred rectangles.
+    void SetShape(const QRegion& region) { windowHandle()->setMask(region); }
     void SetAlwaysInFront(bool above);
     void ShowWithoutActivating();
 
-    // FormsRuntime
-    float Left() const override;
-    float Top() const override;
-    float Width() const override;
-    float Height() const override;
-    void SetLeft(float twips) override;
-    void SetTop(float twips) override;
-    void SetWidth(float twips) override;
-    void SetHeight(float twips) override;
+    // FormsRuntime. The place is the window's own top-left corner, whatever frame a window
+    // manager adds or reports.
+    float Left() const override { return scale_.ToTwips(geometry().x()); }
+    float Top() const override { return scale_.ToTwips(geometry().y()); }
+    float Width() const override { return scale_.ToTwips(width()); }
+    float Height() const override { return scale_.ToTwips(height()); }
+    void SetLeft(float twips) override {
+        setGeometry({{scale_.ToPixels(twips), geometry().y()}, size()});
+    }
+    void SetTop(float twips) override {
+        setGeometry({{geometry().x(), scale_.ToPixels(twips)}, size()});
+    }
+    void SetWidth(float twips) override {
+        ResizeTo({std::max(scale_.ToPixels(twips), 1), height()});
+    }
+    void SetHeight(float twips) override {
+        ResizeTo({width(), std::max(scale_.ToPixels(twips), 1)});
+    }
     std::vector<TwipsRect> Monitors() const override;
-    std::intptr_t hWnd() const override;
-    DeviceArea ClientArea() const override;
+    std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
+    DeviceArea ClientArea() const override {
+        return {qRound(size_.width() * ratio_), qRound(size_.height() * ratio_), 96 * ratio_};
+    }
     void ShowImage(std::span<const PixelRect> changed) override;
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;
@@ -84,6 +96,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -96,7 +109,10 @@ class ClockWindow : public QWidget, public FormsRuntime {
     void ArmTimer();
     void CentreOnScreen(QWidget& dialog) const;
     // Device pixels of the image in the widget's device-independent pixels.
-    QRectF Logical(const PixelRect& pixels) const;
+    QRectF Logical(const PixelRect& r) const {
+        return {r.left / ratio_, r.top / ratio_, (r.right - r.left) / ratio_,
+                (r.bottom - r.top) / ratio_};
+    }
     // Pointer position in twips relative to the window's current top-left corner.
     QPointF ClientTwips(const QMouseEvent& event) const;
 
@@ -104,6 +120,8 @@ class ClockWindow : public QWidget, public FormsRuntime {
     TwipsScale scale_;  // twips per device-independent pixel
     qreal ratio_ = 1;   // the pixel ratio the form last drew at
     QSize size_;        // the size the form was last told about
+    bool ticking_ = false;
+    X11Push push_;  // where the tick's pixels go, if it can take them
     std::time_t nowSeconds_ = -1;
     DateTime nowLocal_;
     int timerFd_ = -1;

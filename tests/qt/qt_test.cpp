@@ -32,10 +32,11 @@ class QtHost : public Host, public qt::ClockWindow {
     void Show() override { ShowWithoutActivating(), Settle(); }
     Shot Take() override {
         const QImage image = grab().toImage();
+        const QRegion shape = windowHandle()->mask();
         Shot shot{image.width(), image.height(), {}};
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                shot.pixels.push_back(mask().isEmpty() || mask().contains(QPoint(x, y))
+                shot.pixels.push_back(shape.isEmpty() || shape.contains(QPoint(x, y))
                                           ? qt::FromQColor(image.pixelColor(x, y))
                                           : -1);
         return shot;
@@ -117,7 +118,8 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
 }
 
 // On a screen of ratio 2 the form is told of twice the pixels, and its image is shown as it
-// is, not scaled up; the cap counts device pixels. The readout is as drawText draws it.
+// is, not scaled up; the cap counts device pixels. The readout is as drawText draws it, in
+// Qt's paint and in what a tick sends straight to X.
 TEST(QtWindow, AtEitherPixelRatioTheImageShowsAsItIsAndTheReadoutAsDrawTextWouldDrawIt) {
     for (const int ratio : {1, 2}) {
         QtHost host;
@@ -153,6 +155,18 @@ TEST(QtWindow, AtEitherPixelRatioTheImageShowsAsItIsAndTheReadoutAsDrawTextWould
             label.Visible = true;
             events.Show(&label), Settle();
             EXPECT_EQ(host.grab().toImage(), expected) << text << " at ratio " << ratio;
+            // A tick sent straight to X has the same pixels, its text from kept glyphs.
+            qt::X11Push push;
+            const std::vector<qt::X11Push::Text> texts{
+                {events.image.ToPixels(label.Left, label.Top, label.Width, label.Height), text,
+                 qRgb(128, 0, 0)}};
+            std::vector<std::uint32_t> rows(120 * 40 * ratio * ratio);
+            ASSERT_TRUE(push.Keeps(texts, host.font(), ratio));
+            push.Compose(events.image, texts, {0, 0, 120 * ratio, 40 * ratio}, rows.data());
+            EXPECT_EQ(QImage(reinterpret_cast<const uchar*>(rows.data()), 120 * ratio, 40 * ratio,
+                             QImage::Format_RGB32),
+                      expected.convertToFormat(QImage::Format_RGB32))
+                << text << " at ratio " << ratio;
         }
         host.SetWidth(80000);
         EXPECT_EQ(host.Width(), kMaxSidePixels / ratio * 15.0f);
