@@ -16,7 +16,11 @@ against xclock's of the same run, and the median of those ratios reported. Then:
     times, they do not depend on how busy the machine is.
 
   bench/bench.py <torven binary> [--runs N] [--seconds S] [--clients torven,xclock]
-                 [--size TWIPS] [--screen WxH] [--env NAME=VALUE] [--no-callgrind]
+                 [--before OTHER_TORVEN] [--size TWIPS] [--screen WxH] [--env NAME=VALUE]
+                 [--no-callgrind]
+
+With --before, another build of torven runs too (client "before"), interleaved with this
+one, and this build's client + X CPU is set against it run by run.
 
 Prints a Markdown report (bench/RESULTS.md keeps the last one).
 """
@@ -36,6 +40,7 @@ import time
 
 CLIENTS = {
     "torven": None,  # filled from the command line
+    "before": None,  # another build of torven, with --before
     "xclock": ["xclock", "-analog", "-update", "1"],
     "oclock": ["oclock"],
     # Floors, built from bench/ into the scratch folder: what a wake-up a second costs
@@ -50,7 +55,7 @@ LABELS = {
     "floor_qt": "floor: Qt window, empty 1 s QTimer",
     "floor_qt_paint": "floor: Qt window repainting 40x40 px each second",
 }
-WINDOW_NAMES = {"torven": "TORVEN", "xclock": "xclock", "oclock": "oclock"}
+WINDOW_NAMES = {"torven": "TORVEN", "before": "TORVEN", "xclock": "xclock", "oclock": "oclock"}
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
@@ -309,10 +314,11 @@ def callgrind(seconds, size=None, env=None, settle=20):
     control = ["callgrind_control"]
     results = {}
     try:
-        for dump, name in enumerate(("torven", "xclock"), start=1):
+        names = [name for name in ("torven", "before", "xclock") if CLIENTS[name]]
+        for dump, name in enumerate(names, start=1):
             out = os.path.join(work, f"{name}.out")
             client, _ = desktop.start([*grind, f"--callgrind-out-file={out}", *CLIENTS[name]],
-                                      maps=False, env=env if name == "torven" else None)
+                                      maps=False, env=env if name != "xclock" else None)
             # Count only the steady state: zero after start-up, dump after `seconds`.
             time.sleep(settle)
             pids = [str(client.pid), str(desktop.xvfb.pid)]
@@ -331,7 +337,8 @@ def callgrind(seconds, size=None, env=None, settle=20):
 
             tick_ir, ticks = find("torven::Form1::Timer()")
             draw_ir, draws = find("torven::Form1::DRAWHANDS()")
-            # A tick's pixels go out through Push; other paints through Qt's repaint.
+            # Paints go through Qt's repaint (builds before 1.1.0's release pushed a tick's
+            # pixels themselves, in Push).
             pushed, painted = find("torven::qt::ClockWindow::Push()"), find(
                 "QWidgetRepaintManager::sync()")
             paint_ir, paints = pushed[0] + painted[0], pushed[1] + painted[1]
@@ -354,13 +361,16 @@ def report_side_by_side(results, args):
     print("|---|---|---|---|---|---|---|---|---|")
     for name, m in med.items():
         label = LABELS.get(name, " ".join(CLIENTS[name]) if name != "torven" else "torven")
+        label = "torven before" if name == "before" else label
         print(f"| {label} | {m['client']:.3f} | {m['x']:.3f} | {m['client'] + m['x']:.3f} | "
               f"{m['switches']:.1f} | {m['rss']:.1f} | {m['pss']:.1f} | {m['private']:.1f} | "
               + (f"{m['mapped']:.0f} |" if m["mapped"] == m["mapped"] else "– |"))
-    if "torven" in results and "xclock" in results:
+    for other in ("xclock", "before"):
+        if "torven" not in results or other not in results:
+            continue
         ratios = [(t["client"] + t["x"]) / (x["client"] + x["x"])
-                  for t, x in zip(results["torven"], results["xclock"])]
-        print(f"\ntorven's client + X CPU against xclock's, run by run: "
+                  for t, x in zip(results["torven"], results[other])]
+        print(f"\ntorven's client + X CPU against {other}'s, run by run: "
               f"{', '.join(f'{r:.2f}' for r in ratios)}; median {statistics.median(ratios):.2f}.")
 
 
@@ -385,14 +395,17 @@ def report_callgrind(grind):
     for name, g in grind.items():
         client, server = g["total"] / seconds, g["server"] / seconds
         print(f"| {name} | {client:,.0f} | {server:,.0f} | {client + server:,.0f} |")
-    g = grind["torven"]
-    redraws = max(g["redraws"], 1)
-    rest = (g["total"] - g["draw_ir"] - g["paint_ir"]) / max(g["ticks"], 1)
-    print(f"\ntorven: {g['ticks']} ticks, {g['redraws']} of them with a new second, "
-          f"{g['paints']} pushes or paints. Per redraw: hands and readout into the image "
-          f"{g['draw_ir'] / redraws:,.0f}, pushing or repainting them to X "
-          f"{g['paint_ir'] / redraws:,.0f}; "
-          f"per tick, everything else (event loop, timer, reading the time) {rest:,.0f}.")
+    for name in ("torven", "before"):
+        if name not in grind:
+            continue
+        g = grind[name]
+        redraws = max(g["redraws"], 1)
+        rest = (g["total"] - g["draw_ir"] - g["paint_ir"]) / max(g["ticks"], 1)
+        print(f"\n{name}: {g['ticks']} ticks, {g['redraws']} of them with a new second, "
+              f"{g['paints']} pushes or paints. Per redraw: hands and readout into the image "
+              f"{g['draw_ir'] / redraws:,.0f}, pushing or repainting them to X "
+              f"{g['paint_ir'] / redraws:,.0f}; "
+              f"per tick, everything else (event loop, timer, reading the time) {rest:,.0f}.")
 
 
 def main():
@@ -402,6 +415,7 @@ def main():
     parser.add_argument("--seconds", type=float, default=30)
     parser.add_argument("--clients", default=",".join(CLIENTS),
                         help="the clients to run, in this order (default: all)")
+    parser.add_argument("--before", help="another build of torven to run beside this one")
     parser.add_argument("--size", type=int, help="torven's size in twips (15 to a pixel)")
     parser.add_argument("--screen", default="1024x768", help="the X server's screen, WxH")
     parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
@@ -410,7 +424,8 @@ def main():
     parser.add_argument("--no-callgrind", action="store_true")
     args = parser.parse_args()
     CLIENTS["torven"] = [os.path.abspath(args.torven)]
-    names = args.clients.split(",")
+    CLIENTS["before"] = [os.path.abspath(args.before)] if args.before else None
+    names = [name for name in args.clients.split(",") if CLIENTS[name] or name.startswith("floor")]
     env = dict(item.split("=", 1) for item in args.env)
 
     desktop = Desktop(args.screen)
@@ -422,10 +437,10 @@ def main():
         for run in range(args.runs):
             for name in names:  # interleaved: drift hits all alike
                 results[name].append(measure(desktop, CLIENTS[name], args.seconds,
-                                             env=env if name == "torven" else None))
+                                             env=env if name in ("torven", "before") else None))
                 print(f"run {run + 1}/{args.runs} {name}: {results[name][-1]}", file=sys.stderr)
         late = {name: lateness(desktop, name, args.late_seconds,
-                               env=env if name == "torven" else None)
+                               env=env if name in ("torven", "before") else None)
                 for name in names if name in WINDOW_NAMES and args.late_seconds > 0}
     finally:
         desktop.close()
