@@ -332,15 +332,17 @@ def callgrind(seconds, size=None, env=None, settle=20):
             total, inclusive, calls = read_calls_and_costs(out + ".1")
             server_total, _, _ = read_calls_and_costs(f"{server_out}.{dump}")
 
-            def find(function):
-                return inclusive.get(function, 0), calls.get(function, 0)
+            def find(function):  # by name, whatever its parameters
+                names = [n for n in inclusive if n == function or n.startswith(function + "(")]
+                return (sum(inclusive[n] for n in names), sum(calls.get(n, 0) for n in names))
 
-            tick_ir, ticks = find("torven::Form1::Timer()")
-            draw_ir, draws = find("torven::Form1::DRAWHANDS()")
-            # Paints go through Qt's repaint (builds before 1.1.0's release pushed a tick's
-            # pixels themselves, in Push).
-            pushed, painted = find("torven::qt::ClockWindow::Push()"), find(
-                "QWidgetRepaintManager::sync()")
+            tick_ir, ticks = find("torven::Form1::Timer")
+            draw_ir, draws = find("torven::Form1::DRAWHANDS")
+            # A tick's pixels go out through X11Push (ClockWindow::Push before it); other
+            # paints through Qt's repaint.
+            pushed = [a + b for a, b in zip(find("torven::qt::X11Push::Send"),
+                                            find("torven::qt::ClockWindow::Push"))]
+            painted = find("QWidgetRepaintManager::sync")
             paint_ir, paints = pushed[0] + painted[0], pushed[1] + painted[1]
             results[name] = {"ticks": ticks, "redraws": draws, "tick_ir": tick_ir,
                              "draw_ir": draw_ir, "paint_ir": paint_ir, "paints": paints,
