@@ -8,8 +8,6 @@ SUDO=""
 packages=(
   # core build and unit tests
   cmake ninja-build g++ pkg-config googletest libgtest-dev
-  # fuzzing (libFuzzer ships with clang's runtime)
-  clang libclang-rt-14-dev
   # Linux backend
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev
   # a real X server with window managers, and a person's hands on it

@@ -18,11 +18,5 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTORVEN_SANITIZE
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure
 
-echo "== Start-up fuzzing (${TORVEN_FUZZ_SECONDS:-60} s)"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTORVEN_FUZZ=ON \
-    -DTORVEN_BUILD_TESTS=OFF -DTORVEN_BUILD_QT=OFF -DTORVEN_FUZZ_SECONDS="${TORVEN_FUZZ_SECONDS:-60}"
-cmake --build build-fuzz -j"$jobs"
-ctest --test-dir build-fuzz --output-on-failure
-
 echo "== Windows build and tests under Wine"
 bash scripts/test-windows.sh
