@@ -13,7 +13,7 @@
 
 namespace torven::testing {
 
-// The window's client area as it shows, colours 0x00BBGGRR.
+// The window's client area as it shows, colours 0x00BBGGRR, -1 outside the window's shape.
 struct Shot {
     int width = 0, height = 0;
     std::vector<Color> pixels;

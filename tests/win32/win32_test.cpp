@@ -38,9 +38,14 @@ class Win32Host : public Host, public Win32Runtime {
         GetClientRect(hwnd(), &client);
         Shot shot{client.right, client.bottom, {}};
         HDC dc = GetDC(hwnd());
+        HRGN shape = CreateRectRgn(0, 0, 0, 0);
+        const bool shaped = GetWindowRgn(hwnd(), shape) != ERROR;
         for (int y = 0; y < shot.height; ++y)
             for (int x = 0; x < shot.width; ++x)
-                shot.pixels.push_back(static_cast<Color>(GetPixel(dc, x, y)));
+                shot.pixels.push_back(!shaped || PtInRegion(shape, x, y)
+                                          ? static_cast<Color>(GetPixel(dc, x, y))
+                                          : -1);
+        DeleteObject(shape);
         ReleaseDC(hwnd(), dc);
         return shot;
     }
