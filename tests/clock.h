@@ -16,9 +16,12 @@ inline constexpr double kExact = 0;  // twips per pixel: sizes exactly as assign
 using Texts = std::vector<std::string>;
 
 struct Clock {
-    Clock() : rt(kExact), form(rt) { rt.Attach(form); }
-    Clock(const std::map<std::string, std::string>& settings, DateTime now) : Clock() {
-        rt.settings = settings, rt.now = now, form.Load();
+    explicit Clock(double twipsPerPixel = kExact) : rt(twipsPerPixel), form(rt) { rt.Attach(form); }
+    // Loaded from these settings at `now`, on a screen of `dpi`.
+    Clock(const std::map<std::string, std::string>& settings, DateTime now,
+          double twipsPerPixel = kExact, double dpi = 96)
+        : Clock(twipsPerPixel) {
+        rt.settings = settings, rt.now = now, rt.dpi = dpi, form.Load();
     }
 
     void At(int hour, int minute, int second) { rt.now = {2026, 12, 6, hour, minute, second}; }

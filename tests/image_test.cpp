@@ -65,22 +65,14 @@ void Shapes(Image& image) {
     image.Box({910, 905}, {1000, 1190}, kInk, 1);
 }
 
-// A clock on whole pixels at `dpi`, loaded at a time of day (seconds).
-struct PixelClock {
-    PixelClock(std::map<std::string, std::string> stored, int time, double dpi = 96) {
-        rt.settings = std::move(stored), rt.dpi = dpi;
-        rt.Attach(form);
-        At(time);
-        form.Load();
-    }
-    void At(int t) { rt.now = {2026, 12, 6, t / 3600, t / 60 % 60, t % 60}; }
-    std::vector<std::uint32_t> Pixels() const {
-        const Image& face = form.Face();
-        return {face.Pixels(), face.Pixels() + face.Width() * face.Height()};
-    }
-    TestRuntime rt{15};
-    Form1 form{rt};
-};
+// A time of day in seconds, and the face's pixels.
+DateTime T(int t) {
+    return {2026, 12, 6, t / 3600, t / 60 % 60, t % 60};
+}
+std::vector<std::uint32_t> Pixels(const Clock& c) {
+    const Image& face = c.form.Face();
+    return {face.Pixels(), face.Pixels() + face.Width() * face.Height()};
+}
 
 // The Windows build's pixels, kept in tests/pixels/ as PBMs: the clock at three sizes with
 // its readout off, and stars of lines, circles, arcs and boxes on a 100-pixel square.
@@ -96,7 +88,7 @@ TEST(Pixels, TheFaceAndItsShapesAreTheReferencePixels) {
             draw(image);
             drawn = Pbm(image);
         } else {  // with the window's shape
-            const PixelClock c({{"Size", name.substr(4)}, {"Anadigi", "False"}}, 36510);
+            const Clock c({{"Size", name.substr(4)}, {"Anadigi", "False"}}, T(36510), 15);
             drawn = Pbm(c.form.Face(), &c.rt.shape);
         }
         if (const char* out = std::getenv("TORVEN_PIXELS_OUT"))
@@ -110,10 +102,10 @@ TEST(Pixels, TheFaceAndItsShapesAreTheReferencePixels) {
 // daylight saving repeats), the face is a fresh start's: no hand's ink survives its erasing.
 TEST(Pixels, AfterSecondsOrAJumpTheFaceIsThatOfAFreshStart) {
     const auto face = [](const std::vector<int>& times) {
-        PixelClock c({}, times.front());
+        Clock c({}, T(times.front()), 15);
         for (const int t : times)
-            c.At(t), c.form.Timer();
-        return c.Pixels();
+            c.rt.now = T(t), c.form.Timer();
+        return Pixels(c);
     };
     std::vector<int> run;  // 10:20:31 to 10:21:40: the minute hand clear of 12 and 6,
     for (int t = 37231; t <= 37300; ++t)  // where the clock skips an erase on purpose
@@ -127,18 +119,18 @@ TEST(Pixels, AfterSecondsOrAJumpTheFaceIsThatOfAFreshStart) {
 
 // Each event tells the host every pixel and label that changed, and little else.
 TEST(Pixels, TheHostIsShownWhatChanged) {
-    PixelClock c({{"Size", "1800"}}, 13 * 3600 + 59 * 60 + 58);  // 120 pixels, both lines
+    Clock c({{"Size", "1800"}}, {2026, 12, 6, 13, 59, 58}, 15);  // 120 pixels, both lines
     const auto inShown = [&](int x, int y) {
         return std::any_of(c.rt.shown.begin(), c.rt.shown.end(), [&](const PixelRect& r) {
             return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
         });
     };
     for (const auto& [second, shows] : {std::pair(59, true), {60, true}, {60, false}, {61, true}}) {
-        const std::vector<std::uint32_t> before = c.Pixels();
+        const std::vector<std::uint32_t> before = Pixels(c);
         const std::array<Label, 2> labels{c.form.Labels()[0], c.form.Labels()[1]};
         c.rt.shown.clear();
-        c.At(13 * 3600 + 59 * 60 + second), c.form.Timer();
-        const std::vector<std::uint32_t> after = c.Pixels();
+        c.rt.now = T(13 * 3600 + 59 * 60 + second), c.form.Timer();
+        const std::vector<std::uint32_t> after = Pixels(c);
         int area = 0, unshown = 0;
         for (const PixelRect& r : c.rt.shown)
             area += (r.right - r.left) * (r.bottom - r.top);
@@ -159,7 +151,7 @@ TEST(Pixels, TheHostIsShownWhatChanged) {
 // pens of twice the pixels: the second hand, pointing down at 10:08:30, two pixels wide.
 TEST(Pixels, ScreensOfMorePixelsPerInchGetTheFaceDrawnOnTheirPixels) {
     for (const double dpi : {96.0, 192.0}) {
-        const PixelClock c({{"Anadigi", "False"}}, 36510, dpi);
+        const Clock c({{"Anadigi", "False"}}, T(36510), 15, dpi);
         const Image& face = c.form.Face();
         const int ratio = int(dpi / 96);
         int hand = 0;
@@ -176,8 +168,8 @@ TEST(Pixels, ScreensOfMorePixelsPerInchGetTheFaceDrawnOnTheirPixels) {
 }
 
 TEST(Pixels, AFaceTooLargeForTheMemoryStaysBlankWithOneLine) {
-    PixelClock c({}, 36510, 96 * 16384.0);
-    c.At(36511), c.form.Timer();
+    Clock c({}, T(36510), 15, 96 * 16384.0);
+    c.rt.now = T(36511), c.form.Timer();
     c.form.Resize();
     EXPECT_TRUE(c.form.Face().Blank());
     EXPECT_EQ(c.rt.Find("warn"), Texts{"warn TORVEN: no memory for an image of 1720320 x 1720320 "

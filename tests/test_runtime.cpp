@@ -1,13 +1,9 @@
 #include "test_runtime.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace torven::testing {
-
-static std::string At(Point p) {
-    return std::to_string(p.x) + "," + std::to_string(p.y);
-}
 
 std::string ColorName(Color color) {
     static const std::map<Color, std::string> kNames = {
@@ -36,15 +32,6 @@ DeviceArea TestRuntime::ClientArea() const {
     const Module1::RECT r = WindowPixels();
     const double perPixel = dpi / Image::kStandardDpi;
     return {CInt((r.Right - r.Left) * perPixel), CInt((r.Bottom - r.Top) * perPixel), dpi};
-}
-
-void TestRuntime::ShowImage(std::span<const PixelRect> changed) {
-    PixelRect all = changed.front();
-    for (const PixelRect& r : changed)
-        all = {std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
-               std::max(all.bottom, r.bottom)};
-    log.push_back("show " + At({all.left, all.top}) + " " + At({all.right, all.bottom}));
-    shown.insert(shown.end(), changed.begin(), changed.end());
 }
 
 int TestRuntime::PopupMenu(std::span<const MenuItem> items) {
@@ -100,7 +87,6 @@ namespace {
 torven::testing::TestRuntime& Window(HWND hWnd) {
     return *reinterpret_cast<torven::testing::TestRuntime*>(hWnd);
 }
-std::map<HRGN, RECT> regions;
 }  // namespace
 
 std::int32_t GetClientRect(HWND hWnd, RECT& lpRect) {
@@ -110,14 +96,11 @@ std::int32_t GetClientRect(HWND hWnd, RECT& lpRect) {
 }
 
 HRGN CreateEllipticRgnIndirect(const RECT& lpRect) {
-    static HRGN last = 0;
-    regions[++last] = lpRect;
-    return last;
+    return reinterpret_cast<HRGN>(new RECT(lpRect));
 }
 
 std::int32_t SetWindowRgn(HWND hWnd, HRGN hRgn, bool bRedraw) {
-    const RECT r = regions.at(hRgn);
-    regions.erase(hRgn);
+    const RECT r = *std::unique_ptr<RECT>(reinterpret_cast<RECT*>(hRgn));
     char entry[64];
     std::snprintf(entry, sizeof entry, "region %d,%d %d,%d%s", r.Left, r.Top, r.Right, r.Bottom,
                   bRedraw ? "" : " kept");

@@ -27,14 +27,14 @@ class TestRuntime final : public FormsRuntime {
     }
     void Attach(FormEvents& form) { form_ = &form; }
 
-    // E.g. "W 3200", "show 0,0 107,107" (the rectangles' union), "save Top=120" (a line a
-    // value; none when refused), "destroy 1", "zorder topmost", "region 1,1 108,109".
+    // E.g. "W 3200", "show", "save Top=120" (a line a value; none when refused), "destroy 1",
+    // "zorder topmost", "region 1,1 108,109".
     std::vector<std::string> log;
     std::vector<std::string> Find(std::string_view prefix) const;
 
     // What the next requests get.
     std::vector<TwipsRect> monitors{{0, 0, 1920 * 15, 1080 * 15}};
-    double dpi = 96;  // of the client area, for the face's image
+    double dpi = 96;                              // of the client area, for the face's image
     std::map<std::string, std::string> settings;  // key -> text in TORVEN/Startup
     bool refuseWrites = false;
     int menuChoice = -1;
@@ -58,7 +58,10 @@ class TestRuntime final : public FormsRuntime {
     std::vector<TwipsRect> Monitors() const override { return monitors; }
     std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
     DeviceArea ClientArea() const override;
-    void ShowImage(std::span<const PixelRect> changed) override;
+    void ShowImage(std::span<const PixelRect> changed) override {
+        log.push_back("show");
+        shown.insert(shown.end(), changed.begin(), changed.end());
+    }
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;
     void MsgBox(std::string_view prompt, std::string_view title) override {
