@@ -72,6 +72,12 @@ DateTime TestRuntime::Now() {
     return now;
 }
 
+void TestRuntime::Place(const Module1::RECT& r) {
+    if (r == WindowPixels()) return;
+    SetLeft(scale_.ToTwips(r.Left)), SetTop(scale_.ToTwips(r.Top));
+    SetWidth(scale_.ToTwips(r.Right - r.Left)), SetHeight(scale_.ToTwips(r.Bottom - r.Top));
+}
+
 Module1::RECT TestRuntime::WindowPixels() const {
     const int left = scale_.ToPixels(rect_[0]), top = scale_.ToPixels(rect_[1]);
     return {left, top, left + scale_.ToPixels(rect_[2]), top + scale_.ToPixels(rect_[3])};
@@ -79,8 +85,8 @@ Module1::RECT TestRuntime::WindowPixels() const {
 
 }  // namespace torven::testing
 
-// The window services on the in-memory window: SetWindowPos changes the band and shows
-// the window, and is given the window's own rectangle, so nothing moves.
+// The window services on the in-memory window: SetWindowPos takes the rectangle, changes the
+// band and shows the window.
 namespace Module1 {
 
 namespace {
@@ -114,9 +120,10 @@ std::int32_t GetWindowRect(HWND hWnd, RECT& lpRect) {
     return 1;
 }
 
-std::int32_t SetWindowPos(HWND hWnd, HWND hWndInsertAfter, std::int32_t, std::int32_t, std::int32_t,
-                          std::int32_t, std::uint32_t wFlags) {
+std::int32_t SetWindowPos(HWND hWnd, HWND hWndInsertAfter, std::int32_t X, std::int32_t Y,
+                          std::int32_t cx, std::int32_t cy, std::uint32_t wFlags) {
     torven::testing::TestRuntime& window = Window(hWnd);
+    window.Place({X, Y, X + cx, Y + cy});
     window.log.push_back(hWndInsertAfter == HWND_TOPMOST ? "zorder topmost" : "zorder notopmost");
     window.topmost = hWndInsertAfter == HWND_TOPMOST;
     window.visible = window.visible || (wFlags & SWP_SHOWWINDOW);

@@ -78,6 +78,8 @@ class TestRuntime final : public FormsRuntime {
     }
 
     Module1::RECT WindowPixels() const;
+    // Takes the rectangle (pixels), as Windows' SetWindowPos does, where it is not the window's.
+    void Place(const Module1::RECT& r);
 
   private:
     void Assign(int index, float twips);
@@ -88,7 +90,10 @@ class TestRuntime final : public FormsRuntime {
     FormEvents* form_ = nullptr;
     TwipsScale scale_;
     bool exact_;
-    float rect_[4] = {120, 135, 1575, 1575};  // left, top, width, height: the design
+    // Left, top, width and height, as the hosts create the window.
+    float rect_[4] = {kDesignClientArea.left, kDesignClientArea.top,
+                      kDesignClientArea.right - kDesignClientArea.left,
+                      kDesignClientArea.bottom - kDesignClientArea.top};
 };
 
 }  // namespace torven::testing
