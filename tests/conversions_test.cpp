@@ -40,7 +40,8 @@ TEST(Conversions, TextsAsTheClockWritesThemReadBackExactly) {
 }
 
 TEST(Conversions, ReadersTakeWholeValuesOnly) {
-    EXPECT_EQ(std::tuple(ParseSingle(" 120 "), ParseSingle("+5")), std::tuple(120.0f, 5.0f));
+    EXPECT_EQ(std::tuple(ParseSingle(" 120 "), ParseSingle("+5"), ParseSingle(".5")),
+              std::tuple(120.0f, 5.0f, 0.5f));
     for (const char* bad : {"", " ", "12abc", "1,5", "inf", "-inf", "nan", "1e39", "--1", "+"})
         EXPECT_EQ(ParseSingle(bad), std::nullopt) << bad;
     EXPECT_EQ(std::tuple(ParseLong(" -7 "), ParseLong("+16")), std::tuple(-7, 16));

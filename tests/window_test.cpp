@@ -31,10 +31,11 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
              Case{{{"Left", "30000"}}, "27200,120 1600x1600" + kLook},
              Case{{{"Left", "28800"}}, "27200,120 1600x1600" + kLook},
              Case{{{"Top", "20000"}}, "120,14600 1600x1600" + kLook},
-             Case{{{"Left", "28800"}, {"Top", "16200"}}, "27200,14600 1600x1600" + kLook},
+             Case{{{"Top", "16200"}}, "120,14600 1600x1600" + kLook},
              Case{{{"Left", "28799"}, {"Top", "16199"}}, "28799,16199 1600x1600" + kLook},
              Case{{{"Left", "-500"}, {"Top", "-500"}}, "-500,-500 1600x1600" + kLook},
-             Case{{{"Left", "-1600"}, {"Top", "-1600"}}, "0,0 1600x1600" + kLook},
+             Case{{{"Left", "-1600"}}, "0,120 1600x1600" + kLook},
+             Case{{{"Top", "-1600"}}, "120,0 1600x1600" + kLook},
              // The nearest monitor, not the box around both: below the smaller one.
              Case{{{"Left", "-10000"}, {"Top", "12000"}}, "-10000,9200 1600x1600" + kLook, "", two},
              Case{{{"Left", "-40000"}, {"Top", "-3600"}}, "-19200,0 1600x1600" + kLook, "", two},
@@ -148,6 +149,14 @@ TEST(Mouse, RightOpensTheMenuOnFaceAndReadoutALeftPressOnTheReadoutNeverDrags) {
     c.form.MouseUp(kLeftButton, 0, 0, 0);
     // Start-up's two moves, and the menus of the right presses only.
     EXPECT_EQ(std::pair(c.Count("T ") + c.Count("L "), c.Count("menu")), std::pair(2, 3));
+    // A label takes [Left, Left + Width) x [Top, Top + Height): a left press on its edges.
+    for (const auto& [x, y, drags] : {std::tuple(time.Left, time.Top + 100, false),
+                                      {time.Left + time.Width, time.Top + 100, true},
+                                      {time.Left + 100, time.Top + time.Height, true},
+                                      {date.Left + 10, date.Top, false}}) {
+        c.form.MouseDown(kLeftButton, 0, x, y), c.form.MouseUp(kLeftButton, 0, x, y);
+        EXPECT_EQ(c.v().dragX == CInt(x) && c.v().dragY == CInt(y), drags) << x << "," << y;
+    }
     // A hidden label takes no presses: the face gets them.
     c.form.Click(1);
     c.Run(2);
