@@ -135,14 +135,15 @@ TEST(QtWindow, AtEitherPixelRatioTheImageShowsAsItIsAndTheReadoutAsDrawTextWould
                              shot.Count(0x0000FF, 60 * ratio, 0, 60 * ratio + 1)),
                   std::tuple(120 * ratio, 120 * ratio, 0, ratio));
         Label& label = events.labels[1];
-        label.Left = 90, label.Top = 60, label.Width = 1500, label.ForeColor = 0x000080;
+        label.Left = 90, label.Top = 60, label.Width = 1500, label.ForeColor = 0x402080;
         for (const char* text : {"01:23/45:67/89", "26/12/06"}) {
             label.Caption = text, label.Visible = false;
             events.Show(&label), Settle();
             QImage expected = host.grab().toImage();
             QPainter painter(&expected);
             const QRect rect(6, 4, 100, 13);
-            painter.setClipRect(rect), painter.setFont(host.font()), painter.setPen(Qt::darkRed);
+            painter.setClipRect(rect), painter.setFont(host.font()),
+                painter.setPen(QColor(128, 32, 64));
             painter.drawText(rect.topLeft() + QPointF(0, QFontMetricsF(host.font()).ascent()),
                              text);
             painter.end();
@@ -153,13 +154,15 @@ TEST(QtWindow, AtEitherPixelRatioTheImageShowsAsItIsAndTheReadoutAsDrawTextWould
             qt::X11Push push;
             const std::vector<qt::X11Push::Text> texts{
                 {events.image.ToPixels(label.Left, label.Top, label.Width, label.Height), text,
-                 qRgb(128, 0, 0)}};
-            std::vector<std::uint32_t> rows(120 * 40 * ratio * ratio);
+                 qRgb(128, 32, 64)}};
+            const QRect band(3, 2, 117 * ratio, 30 * ratio);  // a changed band's rows
+            std::vector<std::uint32_t> rows(band.width() * band.height());
             ASSERT_TRUE(push.Keeps(texts, host.font(), ratio));
-            push.Compose(events.image, texts, {0, 0, 120 * ratio, 40 * ratio}, rows.data());
-            EXPECT_EQ(QImage(reinterpret_cast<const uchar*>(rows.data()), 120 * ratio, 40 * ratio,
-                             QImage::Format_RGB32),
-                      expected.convertToFormat(QImage::Format_RGB32))
+            push.Compose(events.image, texts, {3, 2, band.right() + 1, band.bottom() + 1},
+                         rows.data());
+            EXPECT_EQ(QImage(reinterpret_cast<const uchar*>(rows.data()), band.width(),
+                             band.height(), QImage::Format_RGB32),
+                      expected.convertToFormat(QImage::Format_RGB32).copy(band))
                 << text << " at ratio " << ratio;
         }
         host.SetWidth(80000);
@@ -189,11 +192,26 @@ TEST(QtMenu, TheFormsEntriesThePickAndTheColourPicker) {
     EXPECT_EQ(c.PopupMenu(c.form.Menu()), -1);
     EXPECT_EQ(c.form.Variables().prevSecondPos, 40);
 
-    WhenOpened([](QWidget* open) {
+    // The dialogs open in the middle of the screen, not over the clock; About in plain text.
+    std::vector<QPoint> centres;
+    std::string about;
+    WhenOpened([&](QWidget* open) {
+        centres.push_back(open->geometry().center());
+        about =
+            (open->windowTitle() + ": " + qobject_cast<QMessageBox*>(open)->text()).toStdString();
+        open->close();
+    });
+    c.form.Click(14);
+    WhenOpened([&](QWidget* open) {
+        centres.push_back(open->geometry().center());
         qobject_cast<QColorDialog*>(open)->setCurrentColor(QColor(255, 128, 0));
         qobject_cast<QDialog*>(open)->accept();
     });
     EXPECT_EQ(c.ShowColor(), std::optional<Color>(0x0080FF));
+    EXPECT_EQ(about, "TORVEN: Copyright (C) 2026 The TORVEN developers\nTORVEN Ver" TORVEN_VERSION);
+    for (const QPoint centre : centres)  // give or take the dialog's final size
+        EXPECT_LE((centre - c.screen()->availableGeometry().center()).manhattanLength(), 8);
+    EXPECT_EQ(centres.size(), 2u);
 }
 
 // The user's file as QSettings keeps it: the clock's group written in one sync, the other
@@ -260,8 +278,11 @@ TEST(QtClock, TheLocalTimeFollowsTheSystemsTimeZone) {
     unsetenv("TZ");
 }
 
-// A logout asks first (it may be cancelled: the clock saves and stays); its end unloads.
-TEST(QtSignals, EachEndingSignalACloseRequestAndTheSessionsEndUnload) {
+// Qt's events become the form's: each ending signal, a close request and the session's end
+// unload it, and a logout asks first (it may be cancelled: the clock saves and stays); the
+// mouse, in twips from the window's corner, with the codes of the buttons and keys (a button
+// that is not one of the form's three, nothing).
+TEST(QtEvents, SignalsCloseSessionAndMouseBecomeTheFormsEvents) {
     RecordingEvents events;
     QtHost host;
     qt::BlockEndingSignals();
@@ -275,6 +296,23 @@ TEST(QtSignals, EachEndingSignalACloseRequestAndTheSessionsEndUnload) {
     EXPECT_EQ(std::pair(events.unloads, events.sessionSaves), std::pair(4, 1));
     QMetaObject::invokeMethod(qApp, "aboutToQuit");
     EXPECT_EQ(events.unloads, 5);
+    host.move(100, 100);
+    for (const auto& [type, x, y, button, held, keys] :
+         {std::tuple(QEvent::MouseButtonPress, 20, 30, Qt::LeftButton,
+                     Qt::MouseButtons(Qt::LeftButton), Qt::KeyboardModifiers(Qt::ShiftModifier)),
+          {QEvent::MouseMove, -4, 31, Qt::NoButton, Qt::RightButton | Qt::MiddleButton,
+           Qt::ControlModifier},
+          {QEvent::MouseButtonRelease, 22, 32, Qt::LeftButton, {}, Qt::AltModifier},
+          {QEvent::MouseButtonPress, 1, 2, Qt::MiddleButton, Qt::MiddleButton, {}},
+          {QEvent::MouseButtonPress, 1, 2, Qt::BackButton, Qt::BackButton, {}}}) {
+        QMouseEvent event(type, QPointF(x, y), QPointF(x + 100, y + 100), button, held, keys);
+        QCoreApplication::sendEvent(&host, &event);
+    }
+    using M = RecordingEvents::Mouse;
+    EXPECT_EQ(events.mouse, (std::vector<M>{{'D', 1, 1, 300, 450},
+                                            {'M', 6, 2, -60, 465},
+                                            {'U', 1, 4, 330, 480},
+                                            {'D', 4, 0, 15, 30}}));
 }
 
 }  // namespace
