@@ -147,26 +147,6 @@ TEST(Pixels, TheHostIsShownWhatChanged) {
     }
 }
 
-// At 192 DPI (a screen of ratio 2) the face is drawn anew on its pixels, not scaled up, with
-// pens of twice the pixels: the second hand, pointing down at 10:08:30, two pixels wide.
-TEST(Pixels, ScreensOfMorePixelsPerInchGetTheFaceDrawnOnTheirPixels) {
-    for (const double dpi : {96.0, 192.0}) {
-        const Clock c({{"Anadigi", "False"}}, T(36510), 15, dpi);
-        const Image& face = c.form.Face();
-        const int ratio = int(dpi / 96);
-        int hand = 0;
-        for (int x = 40 * ratio; x < 62 * ratio; ++x)
-            hand += face.At(x, 70 * ratio) == kBlack;
-        bool sharp = false;  // rows do not repeat in pairs
-        for (int y = 0; y + 1 < face.Height(); y += 2)
-            sharp |= !std::equal(face.Pixels() + y * face.Width(),
-                                 face.Pixels() + (y + 1) * face.Width(),
-                                 face.Pixels() + (y + 1) * face.Width());
-        EXPECT_EQ(std::tuple(face.Width(), hand, sharp), std::tuple(107 * ratio, ratio, true))
-            << dpi;
-    }
-}
-
 TEST(Pixels, AFaceTooLargeForTheMemoryStaysBlankWithOneLine) {
     Clock c({}, T(36510), 15, 96 * 16384.0);
     c.rt.now = T(36511), c.form.Timer();
