@@ -23,30 +23,27 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
     };
     // A smaller monitor on the left, 1280 x 720 pixels, level with the top.
     const std::vector<TwipsRect> two{{0, 0, 28800, 16200}, {-19200, 0, 0, 10800}};
+    const auto at = [](const char* place) { return place + (" 1600x1600" + kLook); };
     for (const Case& k : {
-             Case{{}, "120,120 1600x1600" + kLook},
+             Case{{}, at("120,120")},
              Case{kNine, "2345,-120 1333.3334x1333.3334 navy/maroon/cyan text cyan henka"},
              // Nothing of it on a monitor, the edge included: beyond the right or bottom
              // edge, back so that it touches it; beyond the left or top, to that edge.
-             Case{{{"Left", "30000"}}, "27200,120 1600x1600" + kLook},
-             Case{{{"Left", "28800"}}, "27200,120 1600x1600" + kLook},
-             Case{{{"Top", "20000"}}, "120,14600 1600x1600" + kLook},
-             Case{{{"Top", "16200"}}, "120,14600 1600x1600" + kLook},
-             Case{{{"Left", "28799"}, {"Top", "16199"}}, "28799,16199 1600x1600" + kLook},
-             Case{{{"Left", "-500"}, {"Top", "-500"}}, "-500,-500 1600x1600" + kLook},
-             Case{{{"Left", "-1600"}}, "0,120 1600x1600" + kLook},
-             Case{{{"Top", "-1600"}}, "120,0 1600x1600" + kLook},
+             Case{{{"Left", "30000"}}, at("27200,120")},
+             Case{{{"Left", "28800"}}, at("27200,120")},
+             Case{{{"Top", "20000"}}, at("120,14600")},
+             Case{{{"Top", "16200"}}, at("120,14600")},
+             Case{{{"Left", "28799"}, {"Top", "16199"}}, at("28799,16199")},
+             Case{{{"Left", "-500"}, {"Top", "-500"}}, at("-500,-500")},
+             Case{{{"Left", "-1600"}}, at("0,120")},
+             Case{{{"Top", "-1600"}}, at("120,0")},
              // The nearest monitor, not the box around both: below the smaller one.
-             Case{{{"Left", "-10000"}, {"Top", "12000"}}, "-10000,9200 1600x1600" + kLook, "", two},
-             Case{{{"Left", "-40000"}, {"Top", "-3600"}}, "-19200,0 1600x1600" + kLook, "", two},
-             Case{
-                 {{"Left", "-20000"}, {"Top", "-1000"}}, "-20000,-1000 1600x1600" + kLook, "", two},
+             Case{{{"Left", "-10000"}, {"Top", "12000"}}, at("-10000,9200"), "", two},
+             Case{{{"Left", "-40000"}, {"Top", "-3600"}}, at("-19200,0"), "", two},
+             Case{{{"Left", "-20000"}, {"Top", "-1000"}}, at("-20000,-1000"), "", two},
              // A size is brought into reach; other values that do not fit are reported.
-             Case{{{"Size", "-7"}}, "120,120 400x400" + kLook},
              Case{{{"Size", "399"}}, "120,120 400x400" + kLook},
              Case{{{"Size", "1e30"}}, "120,120 80000x80000" + kLook},
-             Case{{{"Size", "80001"}}, "120,120 80000x80000" + kLook},
-             Case{{{"Size", "5000"}}, "120,120 5000x5000" + kLook},
              // Every other value that does not fit takes its default, with one line.
              Case{{{"Top", "12abc"}}, "", "Top ignored: \"12abc\" is not a valid value; using 120"},
              Case{{{"Left", "nan"}}, "", "Left ignored: \"nan\""},
@@ -58,15 +55,13 @@ TEST(StartUp, AppliesWhatIsStoredAndTheDefaultForWhatDoesNotFit) {
              Case{{{"Henka", ""}}, "", "Henka ignored: \"\" is not a valid value; using False"},
          }) {
         Clock c;
-        c.rt.monitors = k.monitors;
-        c.rt.settings = k.stored;
-        c.form.Load();
+        c.rt.monitors = k.monitors, c.rt.settings = k.stored, c.form.Load();
         const std::string where = k.stored.empty() ? "" : k.stored.begin()->second;
-        EXPECT_EQ(c.State(), k.state.empty() ? "120,120 1600x1600" + kLook : k.state) << where;
-        const Texts warnings = c.rt.Find("warn");
-        EXPECT_EQ(warnings.size(), k.warning.empty() ? 0 : 1) << where;
-        for (const std::string& warning : warnings)
-            EXPECT_TRUE(warning.starts_with("warn TORVEN: setting " + k.warning)) << warning;
+        EXPECT_EQ(c.State(), k.state.empty() ? at("120,120") : k.state) << where;
+        const Texts warned = c.rt.Find("warn");
+        EXPECT_TRUE(warned.size() == (k.warning.empty() ? 0u : 1u) &&
+                    (warned.empty() || warned[0].starts_with("warn TORVEN: setting " + k.warning)))
+            << where;
         EXPECT_TRUE(c.rt.visible && c.rt.topmost == c.form.Checked("mnuTopmost") &&
                     c.Count("save") == 0)
             << where;
@@ -81,15 +76,14 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     Clock c({}, kAt);
     EXPECT_EQ(c.Last("region"), "region 1,1 108,109");  // the client area, a pixel right and down
     c.form.SessionMayEnd();
-    EXPECT_EQ(c.rt.Find("save"), nine);
-    EXPECT_TRUE(c.form.Loaded() && c.Count("destroy") == 0);
+    EXPECT_EQ(std::tuple(c.rt.Find("save"), c.form.Loaded(), c.Count("destroy")),
+              std::tuple(nine, true, 0));
     c.rt.log.clear();
-    c.form.Unload();
-    c.form.Unload();  // a second close request finds the form gone
+    c.form.Unload(), c.form.Unload();  // a second close request finds the form gone
     c.form.Click(15), c.form.SessionMayEnd(), c.Run(2);  // the form is gone: nothing happens
     c.form.MouseDown(kRightButton, 0, 800, 800);
-    EXPECT_EQ(c.rt.Find("save"), nine);
-    EXPECT_EQ(c.rt.log.back(), "destroy");
+    EXPECT_EQ(std::pair(c.rt.Find("save"), c.rt.log.back()),
+              std::pair(nine, std::string("destroy")));
     Clock stored(kNine, kAt);
     stored.form.Unload();
     EXPECT_EQ(stored.rt.settings, kNine);
@@ -98,10 +92,8 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     // saved; a drag from there is.
     Clock imposed({{"Left", "3000"}, {"Top", "2250"}}, kAt);
     imposed.rt.SetLeft(480), imposed.rt.SetTop(480), imposed.rt.SetWidth(19140);
-    const auto saved = [&] {
-        auto& s = imposed.rt.settings;
-        return s["Left"] + "," + s["Top"] + " " + s["Size"];
-    };
+    auto& s = imposed.rt.settings;
+    const auto saved = [&] { return s["Left"] + "," + s["Top"] + " " + s["Size"]; };
     imposed.form.SessionMayEnd();
     EXPECT_EQ(saved(), "3000,2250 1600");
     imposed.form.MouseDown(kLeftButton, 0, 300, 450);
@@ -122,21 +114,7 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     }
 }
 
-TEST(Mouse, ADragMovesTheWindowByThePointersOffsetVerticallyFirst) {
-    Clock c({{"Left", "1000"}, {"Top", "2000"}}, kAt);
-    c.rt.log.clear();
-    c.form.MouseDown(kLeftButton, 0, 300, 450);
-    c.form.MouseMove(kLeftButton, 0, 330, 420);
-    c.form.MouseMove(kLeftButton, 0, 300, 450);  // back at the press point
-    c.form.MouseMove(kLeftButton | kRightButton, 0, 500, 500);
-    c.form.MouseMove(0, 0, 500, 500);
-    c.form.MouseUp(kLeftButton, 0, 500, 500);
-    c.form.MouseDown(kLeftButton, 7, 300, 450);  // Shift, Ctrl and Alt change nothing
-    c.form.MouseMove(kLeftButton, 7, 310, 460);
-    EXPECT_EQ(c.rt.log, (Texts{"T 1970", "L 1030", "T 1970", "L 1030", "T 1980", "L 1040"}));
-}
-
-TEST(Mouse, RightOpensTheMenuOnFaceAndReadoutALeftPressOnTheReadoutNeverDrags) {
+TEST(Mouse, RightOpensTheMenuLeftDragsTheWindowButNotFromTheReadout) {
     Clock c({{"Size", "2000"}}, kAt);  // wide enough for both lines
     const Label &time = c.form.Label1(), &date = c.form.Label2();
     const float inTime[] = {time.Left + 10, time.Top + 150},
@@ -157,11 +135,14 @@ TEST(Mouse, RightOpensTheMenuOnFaceAndReadoutALeftPressOnTheReadoutNeverDrags) {
         c.form.MouseDown(kLeftButton, 0, x, y), c.form.MouseUp(kLeftButton, 0, x, y);
         EXPECT_EQ(c.v().dragX == CInt(x) && c.v().dragY == CInt(y), drags) << x << "," << y;
     }
-    // A hidden label takes no presses: the face gets them.
-    c.form.Click(1);
-    c.Run(2);
-    c.form.MouseDown(kLeftButton, 0, inTime[0], inTime[1]);
-    EXPECT_EQ(c.v().dragX, CInt(inTime[0]));
+    // A hidden label takes no presses: the face gets them, and a left drag moves the window by
+    // the pointer's offset, vertically first, whatever the keys, not with another button.
+    c.form.Click(1), c.Run(2), c.rt.log.clear();
+    c.form.MouseDown(kLeftButton, 7, inTime[0], inTime[1]);
+    c.form.MouseMove(kLeftButton, 7, inTime[0] + 30, inTime[1] - 20);
+    c.form.MouseMove(kLeftButton | kRightButton, 0, 500, 500);
+    c.form.MouseMove(0, 0, 500, 500);
+    EXPECT_EQ(c.Moves(), "T 100 L 150");
 }
 
 TEST(PopupMenu, ShowsTheSixteenEntriesAndRunsTheOneChosen) {
@@ -179,9 +160,7 @@ TEST(PopupMenu, ShowsTheSixteenEntriesAndRunsTheOneChosen) {
 
     // It ticks on while the menu is open; nothing chosen, nothing done; the menu took the
     // release, so a left press starts a drag again.
-    c.rt.menuChoice = -1;
-    c.rt.whileMenuOpen = [&] { c.Run(2); };
-    c.rt.log.clear();
+    c.rt.menuChoice = -1, c.rt.whileMenuOpen = [&] { c.Run(2); }, c.rt.log.clear();
     c.form.MouseDown(kRightButton, 0, 200, 700);
     c.form.MouseDown(kLeftButton, 0, 500, 500);
     EXPECT_EQ(std::tuple(c.v().prevSecondPos, c.Count("show"), c.v().dragX),
@@ -193,8 +172,7 @@ TEST(PopupMenu, ShowsTheSixteenEntriesAndRunsTheOneChosen) {
                 std::count(box.begin(), box.end(), '\n') == 1)
         << box;
     // A close that arrives while the menu is open wins over the choice.
-    c.rt.menuChoice = 4;
-    c.rt.whileMenuOpen = [&] { c.form.Unload(); };
+    c.rt.menuChoice = 4, c.rt.whileMenuOpen = [&] { c.form.Unload(); };
     c.form.MouseDown(kRightButton, 0, 200, 700);
     EXPECT_EQ(c.rt.Width(), 3200);
 }
@@ -228,9 +206,7 @@ TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
              Case{9, {}, kWhite, plain, {}, 1},
              Case{10, {}, kMaroon, face("white/maroon/black text black anadigi mnuTopmost"), {}, 1},
              Case{11, {}, kRed, face("white/blue/red text red anadigi mnuTopmost"), {}, 1},
-             Case{9, {}, std::nullopt, plain, {}, 0},  // Cancel
-             Case{10, {}, std::nullopt, plain, {}, 0},
-             Case{11, {}, std::nullopt, plain, {}, 0},
+             Case{9, {}, std::nullopt, plain, {}, 0},  // Cancel, which the three share
              // Sizes: the height follows the width, the corner stays; one redraw a change.
              Case{4, at500, {}, size("3200x3200"), "H 3200 W 3200", 2},
              Case{5, at500, {}, size("1920x1920"), "H 1920 W 1920", 2},
@@ -238,11 +214,8 @@ TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
              Case{7, at500, {}, size("800x800"), "H 800 W 800", 2},
              Case{7, sized("800"), {}, size("400x400"), "H 400 W 400", 2},
              Case{6, at500, {}, size("799x900"), {}, 0, 799, 900},
-             Case{7, at500, {}, size("799x900"), {}, 0, 799, 900},
              Case{4, sized("40000"), {}, size("80000x80000"), "H 80000 W 80000", 2},
-             Case{5, sized("40000"), {}, size("48000x48000"), "H 48000 W 48000", 2},
              Case{4, sized("40001"), {}, size("40001x40001"), {}, 0},
-             Case{5, sized("40001"), {}, size("40001x40001"), {}, 0},
              Case{5, at500, {}, size("1920x1920"), "H 1920 W 1920", 2, 1600, 2000},
              // Reset: every default, the check marks too; the band changes at the next start.
              Case{13, changed, {}, plain, "W 1600 H 1600 T 120 L 120", 3},
