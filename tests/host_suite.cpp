@@ -22,11 +22,7 @@ constexpr Color kWhite = 0xFFFFFF;
 // A window of 100 x 100 pixels (1500 twips), shown, its image white.
 struct Canvas {
     Canvas() {
-        host->Attach(events);
-        events.rt = &rt;
-        rt.SetWidth(1500);
-        rt.SetHeight(1500);
-        host->Show();
+        host->Attach(events), events.rt = &rt, rt.SetWidth(1500), rt.SetHeight(1500), host->Show();
     }
     std::unique_ptr<Host> host = MakeHost();
     FormsRuntime& rt = host->Runtime();

@@ -45,22 +45,15 @@ struct RecordingEvents : FormEvents {
     int resizes = 0, unloads = 0, sessionSaves = 0, ticks = 0;
     std::function<void()> onResize;
     std::vector<Mouse> mouse;
-    std::array<Label, 2> labels;
+    std::array<Label, 2> labels{{{0, 0, 800, 195}, {0, 0, 675, 195}}};  // the design's sizes
     Image image;
     FormsRuntime* rt = nullptr;
-    RecordingEvents() {  // the design's label sizes
-        labels[0].Width = 800, labels[1].Width = 675;
-        labels[0].Height = labels[1].Height = 195;
-    }
 
     void Load() override {}
     void Resize() override {
         ++resizes;
-        if (rt) {
-            const DeviceArea area = rt->ClientArea();
-            image.Resize(area.width, area.height, area.dpi);
-            Show();
-        }
+        const DeviceArea area = rt ? rt->ClientArea() : DeviceArea{};
+        if (rt) image.Resize(area.width, area.height, area.dpi), Show();
         if (onResize) onResize();
     }
     // Has the runtime show what changed in the image, and the label's rectangle.

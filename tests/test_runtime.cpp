@@ -14,39 +14,11 @@ std::string ColorName(Color color) {
     return kNames.contains(color) ? kNames.at(color) : hex;
 }
 
-std::vector<std::string> TestRuntime::Find(std::string_view prefix) const {
-    std::vector<std::string> found;
-    for (const std::string& entry : log)
-        if (entry.starts_with(prefix)) found.push_back(entry);
-    return found;
-}
-
 void TestRuntime::Assign(int index, float twips) {
     log.push_back(std::string(1, "LTWH"[index]) + " " + SingleText(twips));
     if (Whole(twips) == rect_[index]) return;
     rect_[index] = Whole(twips);
     if (index >= 2 && form_) form_->Resize();
-}
-
-DeviceArea TestRuntime::ClientArea() const {
-    const Module1::RECT r = WindowPixels();
-    const double perPixel = dpi / Image::kStandardDpi;
-    return {CInt((r.Right - r.Left) * perPixel), CInt((r.Bottom - r.Top) * perPixel), dpi};
-}
-
-int TestRuntime::PopupMenu(std::span<const MenuItem> items) {
-    log.push_back("menu");
-    menuShown.assign(items.begin(), items.end());
-    if (whileMenuOpen) whileMenuOpen();
-    return menuChoice;
-}
-
-std::optional<Color> TestRuntime::ShowColor() {
-    log.push_back("picker");
-    if (picks.empty()) return std::nullopt;
-    const std::optional<Color> pick = picks.front();
-    picks.pop_front();
-    return pick;
 }
 
 std::string TestRuntime::GetSetting(std::string_view app, std::string_view section,
@@ -67,20 +39,10 @@ bool TestRuntime::SaveSettings(std::string_view app, std::string_view section,
     return true;
 }
 
-DateTime TestRuntime::Now() {
-    if (!readings.empty()) now = readings.front(), readings.pop_front();
-    return now;
-}
-
 void TestRuntime::Place(const Module1::RECT& r) {
     if (r == WindowPixels()) return;
     SetLeft(scale_.ToTwips(r.Left)), SetTop(scale_.ToTwips(r.Top));
     SetWidth(scale_.ToTwips(r.Right - r.Left)), SetHeight(scale_.ToTwips(r.Bottom - r.Top));
-}
-
-Module1::RECT TestRuntime::WindowPixels() const {
-    const int left = scale_.ToPixels(rect_[0]), top = scale_.ToPixels(rect_[1]);
-    return {left, top, left + scale_.ToPixels(rect_[2]), top + scale_.ToPixels(rect_[3])};
 }
 
 }  // namespace torven::testing

@@ -2,6 +2,7 @@
 // changes, scripted answers, and each effect the form asks for as a line of `log`.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -30,7 +31,12 @@ class TestRuntime final : public FormsRuntime {
     // E.g. "W 3200", "show", "save Top=120" (a line a value; none when refused), "destroy 1",
     // "zorder topmost", "region 1,1 108,109".
     std::vector<std::string> log;
-    std::vector<std::string> Find(std::string_view prefix) const;
+    std::vector<std::string> Find(std::string_view prefix) const {
+        std::vector<std::string> found;
+        std::copy_if(log.begin(), log.end(), std::back_inserter(found),
+                     [&](const std::string& entry) { return entry.starts_with(prefix); });
+        return found;
+    }
 
     // What the next requests get.
     std::vector<TwipsRect> monitors{{0, 0, 1920 * 15, 1080 * 15}};
@@ -41,7 +47,6 @@ class TestRuntime final : public FormsRuntime {
     std::function<void()> whileMenuOpen;     // runs inside PopupMenu, as a tick would
     std::deque<std::optional<Color>> picks;  // the colour picker's answers; none is Cancel
     DateTime now{2026, 12, 6, 13, 20, 30};
-    std::deque<DateTime> readings;  // when not empty, each reading of the clock takes one
     std::vector<MenuItem> menuShown;
     std::vector<PixelRect> shown;  // every rectangle ShowImage was given
     Module1::RECT shape;           // the window's elliptic region, as last set
@@ -57,13 +62,25 @@ class TestRuntime final : public FormsRuntime {
     void SetHeight(float twips) override { Assign(3, twips); }
     std::vector<TwipsRect> Monitors() const override { return monitors; }
     std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
-    DeviceArea ClientArea() const override;
+    DeviceArea ClientArea() const override {
+        const Module1::RECT r = WindowPixels();
+        const double perPixel = dpi / Image::kStandardDpi;
+        return {CInt((r.Right - r.Left) * perPixel), CInt((r.Bottom - r.Top) * perPixel), dpi};
+    }
     void ShowImage(std::span<const PixelRect> changed) override {
         log.push_back("show");
         shown.insert(shown.end(), changed.begin(), changed.end());
     }
-    int PopupMenu(std::span<const MenuItem> items) override;
-    std::optional<Color> ShowColor() override;
+    int PopupMenu(std::span<const MenuItem> items) override {
+        log.push_back("menu"), menuShown.assign(items.begin(), items.end());
+        if (whileMenuOpen) whileMenuOpen();
+        return menuChoice;
+    }
+    std::optional<Color> ShowColor() override {
+        const std::optional<Color> pick = picks.empty() ? std::nullopt : picks.front();
+        if (!picks.empty()) picks.pop_front();
+        return pick;
+    }
     void MsgBox(std::string_view prompt, std::string_view title) override {
         log.push_back("msgbox " + std::string(title) + ": " + std::string(prompt));
     }
@@ -71,13 +88,16 @@ class TestRuntime final : public FormsRuntime {
                            std::string_view defaultText) override;
     bool SaveSettings(std::string_view app, std::string_view section,
                       std::span<const SettingText> values) override;
-    DateTime Now() override;
+    DateTime Now() override { return now; }
     void Warn(std::string_view line) override { log.push_back("warn " + std::string(line)); }
     void DestroyForm(int status) override {
         log.push_back(status ? "destroy " + std::to_string(status) : "destroy");
     }
 
-    Module1::RECT WindowPixels() const;
+    Module1::RECT WindowPixels() const {
+        const int left = scale_.ToPixels(rect_[0]), top = scale_.ToPixels(rect_[1]);
+        return {left, top, left + scale_.ToPixels(rect_[2]), top + scale_.ToPixels(rect_[3])};
+    }
     // Takes the rectangle (pixels), as Windows' SetWindowPos does, where it is not the window's.
     void Place(const Module1::RECT& r);
 
