@@ -45,7 +45,7 @@ struct RecordingEvents : FormEvents {
     int resizes = 0, unloads = 0, sessionSaves = 0, ticks = 0;
     std::function<void()> onResize;
     std::vector<Mouse> mouse;
-    std::array<Label, 2> labels{{{0, 0, 800, 195}, {0, 0, 675, 195}}};  // the design's sizes
+    std::array<Label, 2> labels{{{0, 0, 800, 195, "", 0, true}, {0, 0, 675, 195, "", 0, true}}};
     Image image;
     FormsRuntime* rt = nullptr;
 
