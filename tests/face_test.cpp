@@ -70,24 +70,19 @@ TEST(HourColors, FollowTheHourOfTheDay) {
 TEST(HourColors, WhileOnTheFaceIsRebuiltOnceAMinute) {
     Clock c({{"Henka", "True"}}, {2026, 12, 6, 9, 58, 50});
     EXPECT_EQ(c.v().bgColor, kWhite);  // start-up shows the stored colours
-    c.rt.log.clear();
-    c.Run(11);  // to 09:59:00
+    c.rt.log.clear(), c.Run(11);       // to 09:59:00
     EXPECT_EQ(std::pair(c.Count("region"), c.v().bgColor), std::pair(1, kCyan));
     c.Run(61);  // to 10:00:00
     EXPECT_EQ(std::tuple(c.Count("region"), c.v().bgColor, c.form.Face().At(30, 30)),
               std::tuple(2, kWhite, kWhite));
     // A picked colour lasts until the minute changes.
-    c.rt.picks = {kRed};
-    c.form.Click(9);
+    c.rt.picks = {kRed}, c.form.Click(9);
     EXPECT_EQ(c.v().bgColor, kRed);
     c.Run(61);
     EXPECT_EQ(c.v().bgColor, kWhite);
     // Switched off, the colours stay as the hour left them.
-    c.At(20, 0, 5);
-    c.Run(1);
-    c.form.Click(2);
-    c.At(23, 0, 0);
-    c.Run(2);
+    c.At(20, 0, 5), c.Run(1), c.form.Click(2);
+    c.At(23, 0, 0), c.Run(2);
     EXPECT_EQ(c.State(), "120,120 1600x1600 cyan/navy/maroon text maroon anadigi mnuTopmost");
 }
 
