@@ -1,5 +1,5 @@
 // The face's numbers, the tick, the hands and the readout, colours by hour.
-#include "clock.h"
+#include "test_runtime.h"
 #include "geometry.h"
 
 namespace torven::testing {

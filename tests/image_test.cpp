@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "clock.h"
+#include "test_runtime.h"
 
 // A failed allocation throws, as it does without the sanitizer: for the face too large
 // for the memory.

@@ -1,5 +1,5 @@
 // Start-up and the settings, shut-down, the mouse, the popup menu and its commands.
-#include "clock.h"
+#include "test_runtime.h"
 
 namespace torven::testing {
 namespace {
