@@ -1,4 +1,4 @@
-// Rounding, the settings' text forms, the time texts and quoting.
+// Rounding, the settings' text forms and quoting.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -30,6 +30,9 @@ TEST(Conversions, TextsAsTheClockWritesThemReadBackExactly) {
     for (std::int32_t value : {0, -1, 16777215, std::numeric_limits<std::int32_t>::min()})
         EXPECT_EQ(ParseLong(LongText(value)), value);
     EXPECT_EQ(BoolText(true) + BoolText(false), "TrueFalse");
+    // What a warning quotes of a stored text: control and non-ASCII bytes escaped, 40 at most.
+    EXPECT_EQ(Quoted("a\nb\x1b\"\x7f") + Quoted(std::string(41, 'x')).substr(40),
+              "\"a\\x0Ab\\x1B\\x22\\x7F\"x\"...");
 }
 
 TEST(Conversions, ReadersTakeWholeValuesOnly) {
@@ -45,13 +48,6 @@ TEST(Conversions, ReadersTakeWholeValuesOnly) {
         {"-1", true},   {"0", false},     {"yes", {}},    {"", {}}};
     for (const auto& [text, value] : bools)
         EXPECT_EQ(ParseBool(text), value) << text;
-}
-
-TEST(Conversions, TimeTextsHaveTwoDigitFields) {
-    const DateTime early{2009, 1, 2, 0, 5, 9};
-    EXPECT_EQ(Format(early, "hh:mm:ss") + " " + Format(early, "yy/mm/dd"), "00:05:09 09/01/02");
-    EXPECT_EQ(Quoted("a\nb\x1b\"\x7f") + Quoted(std::string(41, 'x')).substr(40),
-              "\"a\\x0Ab\\x1B\\x22\\x7F\"x\"...");
 }
 
 }  // namespace
