@@ -71,7 +71,8 @@ TEST(HourColors, WhileOnTheFaceIsRebuiltOnceAMinute) {
     Clock c({{"Henka", "True"}}, {2026, 12, 6, 9, 58, 50});
     EXPECT_EQ(c.v().bgColor, kWhite);  // start-up shows the stored colours
     c.rt.log.clear(), c.Run(11);       // to 09:59:00
-    EXPECT_EQ(std::pair(c.Count("region"), c.v().bgColor), std::pair(1, kCyan));
+    EXPECT_EQ(std::tuple(c.Count("region"), c.v().bgColor, c.form.Face().At(30, 30)),
+              std::tuple(1, kCyan, kCyan));
     c.Run(61);  // to 10:00:00
     EXPECT_EQ(std::tuple(c.Count("region"), c.v().bgColor, c.form.Face().At(30, 30)),
               std::tuple(2, kWhite, kWhite));
