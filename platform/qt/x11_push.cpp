@@ -1,16 +1,15 @@
 #include "x11_push.h"
 
-#include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "x11_window.h"
 
 namespace torven::qt {
 namespace {
@@ -22,11 +21,7 @@ PixelRect Meet(const PixelRect& a, const PixelRect& b) {
 
 }  // namespace
 
-X11Push::X11Push() {
-    // Another platform has none (offscreen has the interface, but no server).
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    x11_ = x11 ? x11->connection() : nullptr;
-}
+X11Push::X11Push() : x11_(x11::Connection()) {}
 
 X11Push::~X11Push() {
     if (gc_) xcb_free_gc(x11_, gc_);
@@ -36,7 +31,7 @@ bool X11Push::Suits(std::uint32_t window) {
     if (window == window_) return suits_;
     if (gc_) xcb_free_gc(x11_, gc_);
     gc_ = 0, window_ = window, suits_ = false;
-    const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+    const x11::Owned<xcb_get_window_attributes_reply_t> attributes(
         xcb_get_window_attributes_reply(x11_, xcb_get_window_attributes(x11_, window), nullptr),
         &std::free);
     const xcb_setup_t* setup = xcb_get_setup(x11_);

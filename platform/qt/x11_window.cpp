@@ -4,21 +4,11 @@
 #include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QWindow>
-#include <cstdlib>
-#include <memory>
 #include <string_view>
 #include <vector>
 
 namespace torven::qt::x11 {
 namespace {
-
-xcb_connection_t* Connection() {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-template <typename Reply>
-using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
 
 xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
     const Owned<xcb_intern_atom_reply_t> reply(
@@ -37,6 +27,11 @@ xcb_window_t Root(xcb_connection_t* connection, xcb_window_t window) {
 }
 
 }  // namespace
+
+xcb_connection_t* Connection() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
 
 bool Managed(const QWindow& window) {
     xcb_connection_t* connection = Connection();

@@ -4,10 +4,20 @@
 #pragma once
 
 #include <QPoint>
+#include <cstdlib>
+#include <memory>
 
 class QWindow;
+struct xcb_connection_t;
 
 namespace torven::qt::x11 {
+
+// The X connection Qt holds; none on another platform (offscreen has the interface, but
+// no server).
+xcb_connection_t* Connection();
+// A reply that xcb allocated.
+template <typename Reply>
+using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
 
 // Before the window is first mapped: off the taskbar and the pager, and in front when
 // `above` and no window manager runs yet (one that starts later reads the state). A
