@@ -1,7 +1,6 @@
-// Rounding, the settings' text forms and quoting.
+// The settings' text forms and quoting.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "conversions.h"
@@ -9,16 +8,6 @@
 
 namespace torven {
 namespace {
-
-TEST(Conversions, RoundingHalvesGoToEvenOnBothSides) {
-    constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
-    const std::pair<double, std::int32_t> cases[] = {
-        {0.5, 0},      {1.5, 2},     {2.5, 2},           {3.5, 4},   {-0.5, 0},
-        {-1.5, -2},    {-2.5, -2},   {-2.6, -3},         {-1.2, -1}, {833.51, 834},
-        {-3.4e-15, 0}, {1e12, kMax}, {-1e12, -kMax - 1}, {NAN, 0}};
-    for (const auto& [value, rounded] : cases)
-        EXPECT_EQ(CInt(value), rounded) << value;
-}
 
 TEST(Conversions, TextsAsTheClockWritesThemReadBackExactly) {
     std::string texts;

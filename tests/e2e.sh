@@ -161,29 +161,4 @@ start_clock
 expect_geometry "128,108 214x214"
 menu 200 200 x
 wait_for ended || fail "the clock did not end"
-if [ "$desktop" = linux ]; then
-    # As at login: a window manager starts up to a second after two clocks show (openbox
-    # loses a map that comes while it starts, xclock's too); the file holds 20 MB of another
-    # group and a killed save's lock. SIGTERM ends both (even rounds kill one mid-save): the
-    # file whole, the nine where they stand, no more.
-    store=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf wm=${desktop_pids[1]}
-    { echo '[Junk]'; seq -f "k%g=$(printf '%064d' 0)" 300000; echo; cat "$store"; } >"$store.new"
-    mv "$store.new" "$store"
-    two_clocks() { [ "$(xdotool search --onlyvisible --name '^TORVEN$' | wc -l)" = 2 ]; }
-    for round in 1 2 3 4; do
-        echo garbage >"$store.lock"
-        openbox --exit && wait "$wm" || true
-        "$program" & one=$!; "$program" & clock=$!
-        wait_for two_clocks || fail "round $round: no two clocks before the window manager"
-        sleep "0.$((RANDOM % 10))"; openbox --sm-disable & wm=$!
-        desktop_track "$wm"
-        wait_for two_clocks || fail "round $round: no two clocks"
-        kill -TERM "$one" "$clock"
-        ((round % 2)) || { sleep "0.0$((RANDOM % 7))" && kill -KILL "$one" 2>/dev/null || true; }
-        { wait "$one" || ((round % 2 == 0)); } && wait "$clock" || fail "round $round: a clock failed"
-        expect_saved 1620 1920 3210
-        [ "$(grep -c '^k' "$store")" = 300000 ] || fail "round $round: the other group is not whole"
-    done
-    [ ! -e "$store.lock" ] || fail "a lock left beside the file"
-fi
 echo "ok [$desktop]"
