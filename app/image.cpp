@@ -24,6 +24,13 @@ PixelRect United(const PixelRect& a, const PixelRect& b) {
 
 }  // namespace
 
+PixelRect Covering(const PixelRect& device, double ratio) {
+    return {static_cast<int>(std::floor(device.left / ratio)),
+            static_cast<int>(std::floor(device.top / ratio)),
+            static_cast<int>(std::ceil(device.right / ratio)),
+            static_cast<int>(std::ceil(device.bottom / ratio))};
+}
+
 bool Image::Resize(int width, int height, double dpi) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);

@@ -36,6 +36,10 @@ struct PixelRect {
     bool operator==(const PixelRect&) const = default;
 };
 
+// The whole pixels of a desktop that counts `ratio` device pixels to one of its own which
+// cover `device`: what it must show again when those device pixels changed.
+PixelRect Covering(const PixelRect& device, double ratio);
+
 class Image {
   public:
     static constexpr double kStandardDpi = 96;

@@ -147,6 +147,15 @@ TEST(Pixels, TheHostIsShownWhatChanged) {
     }
 }
 
+// A desktop that counts several device pixels to one of its own shows again each of its
+// pixels that a changed device pixel falls in.
+TEST(Pixels, ADesktopShowsAgainEachOfItsPixelsThatAChangeTouches) {
+    EXPECT_EQ(Covering({5, 3, 9, 8}, 2), (PixelRect{2, 1, 5, 4}));
+    EXPECT_EQ(Covering({4, 2, 8, 6}, 2), (PixelRect{2, 1, 4, 3}));
+    EXPECT_EQ(Covering({3, 0, 4, 1}, 1.5), (PixelRect{2, 0, 3, 1}));
+    EXPECT_EQ(Covering({7, 7, 8, 9}, 1), (PixelRect{7, 7, 8, 9}));
+}
+
 TEST(Pixels, AFaceTooLargeForTheMemoryStaysBlankWithOneLine) {
     Clock c({}, T(36510), 15, 96 * 16384.0);
     c.rt.now = T(36511), c.form.Timer();

@@ -140,8 +140,7 @@ bool X11Push::Send(QWindow& window, const Image& image, std::span<const PixelRec
                           chunk.left, top, 0, 24, rows_.size() * 4,
                           reinterpret_cast<const std::uint8_t*>(rows_.data()));
         }
-        behind_ |= QRect(r.left / whole, r.top / whole, (width + whole - 1) / whole,
-                         (r.bottom - r.top + whole - 1) / whole);
+        behind_ |= ToQRect(Covering(r, whole));
     }
     xcb_flush(x11_);
     return true;

@@ -20,6 +20,10 @@ struct xcb_connection_t;
 
 namespace torven::qt {
 
+inline QRect ToQRect(const PixelRect& r) {
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 class X11Push {
   public:
     // A readout label: its rectangle (device pixels), which clips its text.
