@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include "readout.h"
@@ -110,7 +111,10 @@ ClockWindow::ClockWindow()
     // The tick timer runs on the wall clock and is cancelled when the clock is set;
     // the machine's resume counts as a set.
     timerFd_ = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (timerFd_ < 0) Warn("TORVEN: no timer, the clock stands still");
+    if (timerFd_ < 0) {
+        Warn(std::string("TORVEN: no timer, the clock stands still: ") + std::strerror(errno));
+        return;
+    }
     tickNotifier_.setSocket(timerFd_);
     connect(&tickNotifier_, &QSocketNotifier::activated, this, [this] {
         std::uint64_t expirations = 0;
@@ -162,7 +166,11 @@ void ClockWindow::ArmTimer() {
     clock_gettime(CLOCK_REALTIME, &now);
     itimerspec next{};
     next.it_value = {now.tv_sec + 1, kTickDelay};
-    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &next, nullptr);
+    if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &next, nullptr) == 0)
+        return;
+    Warn(std::string("TORVEN: the timer cannot be set, the clock stands still: ") +
+         std::strerror(errno));
+    tickNotifier_.setEnabled(false);
 }
 
 void ClockWindow::SetAlwaysInFront(bool above) {
@@ -227,7 +235,7 @@ void ClockWindow::ShowImage(std::span<const PixelRect> changed) {
     }
     QRegion region;
     for (const PixelRect& r : changed)
-        region += Logical(r).toAlignedRect();
+        region += ToQRect(Covering(r, ratio_));
     update(region);
 }
 
@@ -307,14 +315,26 @@ bool ClockWindow::SaveSettings(std::string_view app, std::string_view section,
     for (const SettingText& value : values)
         store.setValue(SettingKey(section, value.key), ToQString(value.text));
     store.sync();
-    if (store.status() == QSettings::NoError) {
-        // The new file's mode is the old one's (root may write a read-only file, and Qt
-        // would make it writable).
-        if (existed) chmod(path.constData(), before.st_mode & 07777);
-        return true;
+    // QSettings keeps only its first complaint, and one about what it read (a byte-order
+    // mark before a group, a line of junk, both dropped by the write) hides whether the
+    // write failed: the file tells, a new one or the old one written anew.
+    struct stat after {};
+    const bool written =
+        store.status() == QSettings::NoError ||
+        (store.status() == QSettings::FormatError && stat(path.constData(), &after) == 0 &&
+         (!existed || after.st_ino != before.st_ino ||
+          after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+          after.st_mtim.tv_nsec != before.st_mtim.tv_nsec));
+    if (!written) {
+        Warn("TORVEN: cannot write the settings file " + store.fileName().toStdString());
+        return false;
     }
-    Warn("TORVEN: cannot write the settings file " + store.fileName().toStdString());
-    return false;
+    // The new file's mode is the old one's (root may write a read-only file, and Qt would
+    // make it writable).
+    if (existed && chmod(path.constData(), before.st_mode & 07777) != 0)
+        Warn("TORVEN: the settings file " + store.fileName().toStdString() +
+             " could not keep its mode: " + std::strerror(errno));
+    return true;
 }
 
 DateTime ClockWindow::Now() {

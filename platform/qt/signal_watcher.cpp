@@ -27,7 +27,11 @@ void BlockEndingSignals() {
 void WatchEndingSignals(QObject* parent, std::function<void(int)> onSignal) {
     const sigset_t set = EndingSignals();
     const int fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (fd < 0) return std::perror("TORVEN: signals will end the clock without saving");
+    if (fd < 0) {
+        // Blocked and never read, they would not end the clock at all.
+        pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+        return std::perror("TORVEN: signals will end the clock without saving");
+    }
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, parent);
     QObject::connect(notifier, &QSocketNotifier::activated, [fd, onSignal] {
         signalfd_siginfo info{};

@@ -1,4 +1,8 @@
 // The Linux host on Qt's offscreen platform: the shared host checks, and what Qt adds.
+#include <dlfcn.h>
+#include <sys/signalfd.h>
+#include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 #include <QtWidgets>
 #include <csignal>
@@ -9,10 +13,45 @@
 #include "host_suite.h"
 #include "signal_watcher.h"
 
+// The system calls the clock checks, refused while a test names one here (for chmod, the
+// path it is refused for), as a system out of descriptors or a file system without modes
+// refuses them; otherwise the C library's own.
+std::string refused;
+template <typename Call, typename... Args>
+auto Forward(const char* name, Args... args) {
+    return reinterpret_cast<Call*>(dlsym(RTLD_NEXT, name))(args...);
+}
+extern "C" int chmod(const char* path, mode_t mode) noexcept {
+    return path == refused ? errno = EPERM, -1 : Forward<decltype(chmod)>("chmod", path, mode);
+}
+extern "C" int timerfd_create(int clock, int flags) noexcept {
+    return refused == "timerfd_create"
+           ? errno = EMFILE,
+             -1 : Forward<decltype(timerfd_create)>("timerfd_create", clock, flags);
+}
+extern "C" int timerfd_settime(int fd, int flags, const itimerspec* value,
+                               itimerspec* old) noexcept {
+    return refused == "timerfd_settime"
+           ? errno = EINVAL,
+             -1 : Forward<decltype(timerfd_settime)>("timerfd_settime", fd, flags, value, old);
+}
+extern "C" int signalfd(int fd, const sigset_t* mask, int flags) noexcept {
+    return refused == "signalfd"      ? errno = EMFILE,
+                                   -1 : Forward<decltype(signalfd)>("signalfd", fd, mask, flags);
+}
+
 namespace torven::testing {
 namespace {
 
 using namespace std::chrono_literals;
+
+// The clock's lines on stderr, without Qt's own about its offscreen platform.
+std::string ClocksLines(const std::string& said) {
+    std::string lines;
+    for (const QString& line : QString::fromStdString(said).split('\n'))
+        if (line.startsWith("TORVEN")) lines += line.toStdString() + "\n";
+    return lines;
+}
 
 void Settle() {
     for (int i = 0; i < 5; ++i)
@@ -109,6 +148,18 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
             timer.setFileName("/proc/self/fdinfo/" + fd.fileName());
     EXPECT_TRUE(timer.open(QIODevice::ReadOnly) &&
                 timer.readAll().contains("clockid: 0\nticks: 0\nsettime flags: 03"));
+    // Without a timer, or with one that cannot be set, it says so once and stands still.
+    for (const auto& [call, said] :
+         {std::pair("timerfd_create", "no timer, the clock stands still: Too many open files"),
+          {"timerfd_settime",
+           "the timer cannot be set, the clock stands still: Invalid argument"}}) {
+        refused = call;
+        ::testing::internal::CaptureStderr();
+        QtClock still;
+        refused.clear();
+        EXPECT_EQ(ClocksLines(::testing::internal::GetCapturedStderr()),
+                  "TORVEN: " + std::string(said) + "\n");
+    }
 }
 
 // On a screen of ratio 2 the form is told of twice the pixels, and its image is shown as it
@@ -207,22 +258,30 @@ TEST(QtMenu, TheFormsEntriesTheDialogsAndTheClockTickingOn) {
 }
 
 // The user's file as QSettings keeps it: the clock's group written in one sync, the other
-// groups and the file's mode kept. A file that cannot be written refuses the save at once
-// with a line on stderr; a lock no live clock holds (a killed one's) does not hold it up.
+// groups and the file's mode kept, a byte-order mark and junk read past and dropped. A file
+// that cannot be written refuses the save at once with a line on stderr, and the clock ends
+// with status 1; a lock no live clock holds (a killed one's) does not hold it up.
 TEST(QtSettings, ASaveKeepsTheRestOfTheFileOrSaysWhyItCouldNot) {
     const auto write = [](const QString& path, const char* text) {
         QFile file(path);
         file.open(QIODevice::WriteOnly), file.write(text);
     };
+    const auto junk = [&](const QString& f) { write(f, "[Other]\nx=1\n\x01junk\xff\n[Start\n"); };
+    const bool root = geteuid() == 0;  // root writes a read-only file
     const std::tuple<const char*, std::function<void(const QString&)>, bool> cases[] = {
         {"others", [](const QString&) {}, true},
-        {"read-only",  // which root writes
-         [](const QString& f) { QFile(f).setPermissions(QFile::ReadOwner); }, geteuid() == 0},
+        {"read-only", [](const QString& f) { QFile(f).setPermissions(QFile::ReadOwner); }, root},
         {"directory", [](const QString& f) { QFile::remove(f), QDir().mkpath(f); }, false},
         {"dangling link",
          [](const QString& f) { QFile::remove(f), QFile::link("/nonexistent/x.conf", f); }, false},
         {"empty lock", [&](const QString& f) { write(f + ".lock", ""); }, true},
         {"garbage lock", [&](const QString& f) { write(f + ".lock", "garbage\n"); }, true},
+        {"byte-order mark", [&](const QString& f) { write(f, "\xEF\xBB\xBF[Other]\nx=1\n"); },
+         true},
+        {"junk", junk, true},
+        {"junk, read-only",
+         [&](const QString& f) { junk(f), QFile(f).setPermissions(QFile::ReadOwner); }, root},
+        {"no modes", [](const QString& f) { refused = f.toStdString(); }, true},
     };
     for (const auto& [name, prepare, saves] : cases) {
         QtHost host;
@@ -236,21 +295,31 @@ TEST(QtSettings, ASaveKeepsTheRestOfTheFileOrSaysWhyItCouldNot) {
         ::testing::internal::CaptureStderr();
         const bool saved = host.SaveSettings("TORVEN", "Startup", {{SettingText{"Top", "-5"}}});
         const std::string said = ::testing::internal::GetCapturedStderr();
+        const std::string f = file.toStdString();
         // Within a second: a lock taken for a live clock's would hold it up for 30.
-        EXPECT_EQ(
-            std::tuple(saved, std::chrono::steady_clock::now() - start < 1s, said),
-            std::tuple(
-                saves, true,
-                saves ? "" : "TORVEN: cannot write the settings file " + file.toStdString() + "\n"))
+        EXPECT_EQ(std::tuple(saved, std::chrono::steady_clock::now() - start < 1s, said),
+                  std::tuple(saves, true,
+                             !saves ? "TORVEN: cannot write the settings file " + f + "\n"
+                             : refused.empty()
+                                 ? ""
+                                 : "TORVEN: the settings file " + f +
+                                       " could not keep its mode: Operation not permitted\n"))
             << name;
+        refused.clear();
         const QSettings store(file, QSettings::IniFormat);
-        if (saved) {
+        if (saved && said.empty()) {
             EXPECT_EQ(std::tuple(store.value("Startup/Top").toString(),
                                  store.value("Other/x").toString(), QFileInfo(file).permissions()),
                       std::tuple("-5", "1", mode))
                 << name;
         }
     }
+    QtClock c;
+    c.BlockStore();
+    ::testing::internal::CaptureStderr();
+    c.form.Unload();
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(c.ExitStatus(), 1);
 }
 
 // The local time, and a change of the system's time zone followed within a second.
@@ -288,6 +357,18 @@ TEST(QtEvents, SignalsCloseSessionAndMouseBecomeTheFormsEvents) {
     EXPECT_EQ(std::pair(events.unloads, events.sessionSaves), std::pair(4, 1));
     QMetaObject::invokeMethod(qApp, "aboutToQuit");
     EXPECT_EQ(events.unloads, 5);
+    // Without a descriptor to read them from, the signals end the clock as any program's.
+    refused = "signalfd";
+    ::testing::internal::CaptureStderr();
+    qt::WatchEndingSignals(&host, [](int) {});
+    refused.clear();
+    sigset_t blocked;
+    pthread_sigmask(SIG_BLOCK, nullptr, &blocked);
+    EXPECT_EQ(std::tuple(::testing::internal::GetCapturedStderr(), sigismember(&blocked, SIGTERM),
+                         sigismember(&blocked, SIGINT), sigismember(&blocked, SIGHUP)),
+              std::tuple("TORVEN: signals will end the clock without saving: Too many open files\n",
+                         0, 0, 0));
+    qt::BlockEndingSignals();
     host.move(100, 100);
     for (const auto& [type, x, y, button, held, keys] :
          {std::tuple(QEvent::MouseButtonPress, 20, 30, Qt::LeftButton,
