@@ -107,11 +107,15 @@ void Form1::Form_Resize() {
 
     // Cut the window to the ellipse in the client area moved one pixel right and down.
     Module1::GetClientRect(rt_.hWnd(), windowRect);
+    // The image's pixels to each of the window's: one on Windows, two at a pixel ratio of 2.
+    const double ratio = windowRect.Right > 0 ? double(face_.Width()) / windowRect.Right : 1;
     windowRect.Top += 1;
     windowRect.Left += 1;
     windowRect.Right += 1;
     windowRect.Bottom += 2;
     Module1::SetWindowRgn(rt_.hWnd(), Module1::CreateEllipticRgnIndirect(windowRect), true);
+    // The image too: a desktop that shows the window's every pixel shows only the face.
+    face_.Shape({windowRect.Left, windowRect.Top, windowRect.Right, windowRect.Bottom}, ratio);
 }
 
 void Form1::DrawHand(float position, double lengthFactor, int width, Color color) {

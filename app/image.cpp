@@ -110,6 +110,24 @@ void Image::Fill(Color color) {
     Changed({0, 0, width_, height_});
 }
 
+void Image::Shape(const PixelRect& box, double ratio) {
+    if (Blank()) return;
+    std::vector<std::pair<int, int>> inside(height_);  // each row's pixels within the shape
+    const auto device = [&](int pixels, int most) {
+        return std::clamp(static_cast<int>(std::lround(pixels * ratio)), 0, most);
+    };
+    EllipticRegion(box.left, box.top, box.right, box.bottom, [&](int y, int x0, int x1) {
+        for (int row = device(y, height_); row < device(y + 1, height_); ++row)
+            inside[row] = {device(x0, width_), std::max(device(x0, width_), device(x1, width_))};
+    });
+    for (int y = 0; y < height_; ++y) {
+        std::uint32_t* row = &pixels_[static_cast<std::size_t>(y) * width_];
+        std::fill(row, row + inside[y].first, 0u);
+        std::fill(row + inside[y].second, row + width_, 0u);
+    }
+    Changed({0, 0, width_, height_});
+}
+
 void Image::Line(Point from, Point to, Color color, int penWidth) {
     const Point a = ToDevice(from), b = ToDevice(to);
     const int pen = DevicePen(penWidth);

@@ -53,7 +53,8 @@ class Image {
     double Dpi() const { return dpi_; }
     bool Blank() const { return !pixels_; }
     // Rows top-down, a pixel each 0xFFRRGGBB: in memory the bytes blue, green, red and
-    // an opaque 255, as Qt's RGB32 images and 32-bit Windows bitmaps hold them.
+    // an opaque 255, as Qt's RGB32 images and 32-bit Windows bitmaps hold them; outside
+    // the shape 0, transparent (premultiplied: Qt's ARGB32_Premultiplied, Cairo's ARGB32).
     const std::uint32_t* Pixels() const { return pixels_.get(); }
     Color At(int x, int y) const;
 
@@ -70,6 +71,12 @@ class Image {
     // A whole circle, or with `arc` the part of it that the span gives.
     void Circle(Point centre, std::int32_t radius, Color color, int penWidth,
                 std::optional<ArcSpan> arc);
+
+    // Cuts the image to the window's shape: GDI's elliptic region in `box`, in the pixels
+    // of the desktop, `ratio` device pixels to each of its own. Outside it the image is
+    // transparent, so that a desktop that shows a window's every pixel shows what lies
+    // behind it there; the face is never drawn there.
+    void Shape(const PixelRect& box, double ratio);
 
     // Marks pixels to be shown again; what changed since the last call of TakeChanges.
     void Changed(PixelRect rect);

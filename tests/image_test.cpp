@@ -98,6 +98,29 @@ TEST(Pixels, TheFaceAndItsShapesAreTheReferencePixels) {
     }
 }
 
+// Outside the window's shape the face is transparent, at either pixel ratio: there a desktop
+// that shows a window's every pixel shows what lies behind the clock.
+TEST(Pixels, OutsideTheWindowsShapeTheFaceIsTransparent) {
+    for (const int ratio : {1, 2}) {
+        const Clock c({}, T(36510), 15, 96.0 * ratio);
+        const Image& face = c.form.Face();
+        std::vector<std::pair<int, int>> rows(108);  // the shape's, in the window's pixels
+        const Module1::RECT& shape = c.rt.shape;
+        EllipticRegion(shape.Left, shape.Top, shape.Right, shape.Bottom,
+                       [&](int y, int x0, int x1) {
+                           rows.at(y) = {x0, x1};
+                       });
+        int wrong = 0;
+        for (int y = 0; y < face.Height(); ++y)
+            for (int x = 0; x < face.Width(); ++x) {
+                const auto [x0, x1] = rows[y / ratio];
+                const std::uint32_t p = face.Pixels()[y * face.Width() + x];
+                wrong += x / ratio >= x0 && x / ratio < x1 ? p >> 24 != 0xFF : p != 0;
+            }
+        EXPECT_EQ(std::tuple(face.Width(), shape.Bottom, wrong), std::tuple(107 * ratio, 109, 0));
+    }
+}
+
 // After a run of seconds, or a jump of the wall clock (forward, back, or into the hour
 // daylight saving repeats), the face is a fresh start's: no hand's ink survives its erasing.
 TEST(Pixels, AfterSecondsOrAJumpTheFaceIsThatOfAFreshStart) {

@@ -92,9 +92,11 @@ ClockWindow::ClockWindow()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
     setWindowTitle(QStringLiteral("TORVEN"));
     setAttribute(Qt::WA_ShowWithoutActivating);
-    // Every paint covers its whole rectangle from the image.
+    // With an alpha channel (on X an ARGB visual), where the image is transparent outside
+    // the face: compositors that show a window's every pixel (XWayland's on sway and weston)
+    // ignore the X shape. Every paint covers its whole rectangle from the image.
+    setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
 
     const QRect design(
@@ -246,13 +248,15 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
     if (face.Blank() || face.Width() != qRound(width() * ratio_)) {
         painter.fillRect(event->rect(), Qt::white);
     } else {
-        // The form's pixels as they are, no copy.
+        // The form's pixels as they are, no copy, their transparency too.
         const QImage image(reinterpret_cast<const uchar*>(face.Pixels()), face.Width(),
-                           face.Height(), face.Width() * 4, QImage::Format_RGB32);
+                           face.Height(), face.Width() * 4, QImage::Format_ARGB32_Premultiplied);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
         for (const QRect& area : event->region())
             painter.drawImage(QRectF(area), image,
                               QRectF(area.topLeft().toPointF() * ratio_, area.size() * ratio_));
     }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setFont(font());
     const qreal ascent = QFontMetricsF(font()).ascent();
     for (const Label& label : events_->Labels()) {

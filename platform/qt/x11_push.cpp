@@ -39,18 +39,20 @@ bool X11Push::Suits(std::uint32_t window) {
         QSysInfo::ByteOrder != QSysInfo::LittleEndian)
         return false;
     // The window's visual: true colour, 8 bits each of red, green and blue where the image
-    // has them, in 24 bits that a pixmap holds as 32.
+    // has them, in 24 bits, or 32 with alpha in the top byte, that a pixmap holds as 32.
     const xcb_visualtype_t* visual = nullptr;
-    int depth = 0;
     for (auto screen = xcb_setup_roots_iterator(setup); screen.rem; xcb_screen_next(&screen))
         for (auto d = xcb_screen_allowed_depths_iterator(screen.data); d.rem; xcb_depth_next(&d))
             for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
-                if (v.data->visual_id == attributes->visual) visual = v.data, depth = d.data->depth;
+                if (v.data->visual_id == attributes->visual)
+                    visual = v.data, depth_ = d.data->depth;
     const xcb_format_t* formats = xcb_setup_pixmap_formats(setup);
-    if (!visual || depth != 24 || visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR ||
-        visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF ||
-        std::none_of(formats, formats + xcb_setup_pixmap_formats_length(setup),
-                     [](const xcb_format_t& f) { return f.depth == 24 && f.bits_per_pixel == 32; }))
+    if (!visual || (depth_ != 24 && depth_ != 32) ||
+        visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR || visual->red_mask != 0xFF0000 ||
+        visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF ||
+        std::none_of(
+            formats, formats + xcb_setup_pixmap_formats_length(setup),
+            [&](const xcb_format_t& f) { return f.depth == depth_ && f.bits_per_pixel == 32; }))
         return false;
     gc_ = xcb_generate_id(x11_);
     xcb_create_gc(x11_, gc_, window, 0, nullptr);
@@ -137,7 +139,7 @@ bool X11Push::Send(QWindow& window, const Image& image, std::span<const PixelRec
             rows_.resize(static_cast<std::size_t>(width) * (chunk.bottom - top));
             Compose(image, texts, chunk, rows_.data());
             xcb_put_image(x11_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, width, chunk.bottom - top,
-                          chunk.left, top, 0, 24, rows_.size() * 4,
+                          chunk.left, top, 0, depth_, rows_.size() * 4,
                           reinterpret_cast<const std::uint8_t*>(rows_.data()));
         }
         behind_ |= ToQRect(Covering(r, whole));

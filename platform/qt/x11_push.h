@@ -63,13 +63,15 @@ class X11Push {
     };
     static constexpr int kGlyphMargin = 4;
     const Glyph& GlyphOf(QChar c, QRgb colour);
-    // Whether the window's visual takes 32-bit 0xXXRRGGBB pixels as they are; asked once
-    // for each native window, which Qt may make anew.
+    // Whether the window's visual takes 32-bit 0xAARRGGBB pixels as they are (the alpha
+    // byte, where it has none, ignored); asked once for each native window, which Qt may
+    // make anew.
     bool Suits(std::uint32_t window);
 
     xcb_connection_t* x11_ = nullptr;
     std::uint32_t window_ = 0;  // the native window last asked about
     bool suits_ = false;
+    std::uint8_t depth_ = 0;  // of its visual
     std::uint32_t gc_ = 0;
     std::vector<std::uint32_t> rows_;
     QRect behind_;
