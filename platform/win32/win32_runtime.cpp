@@ -93,12 +93,14 @@ using win32::Widen;
 
 // Everything the window procedure needs; owned by the runtime.
 struct Win32Runtime::State {
+    Win32Runtime* runtime = nullptr;
     FormEvents* form = nullptr;
     HWND hwnd = nullptr;
     TwipsScale scale;
     UINT dpi = USER_DEFAULT_SCREEN_DPI;
     // Where a paint puts the labels over the form's image, so that they never flash: a
-    // bitmap the size of the client area whose pixels are the image's layout.
+    // bitmap the size of the client area whose pixels are the image's layout. Without the
+    // bitmap (no memory for it) there is no `compose` either, and nothing is painted.
     HDC compose = nullptr;
     HBITMAP composeBitmap = nullptr;
     HGDIOBJ composeInitialBitmap = nullptr;
@@ -306,7 +308,9 @@ HFONT Win32Runtime::State::ReadoutFont() {
 }
 
 void Win32Runtime::State::CreateSurface(SIZE size) {
+    const bool said = !compose && client.cx > 0;  // at the last size, which had none either
     ReleaseSurface();
+    client = size;
     // Top-down rows of 32-bit pixels, as the image holds them.
     BITMAPINFO bmi{};
     BITMAPINFOHEADER& header = bmi.bmiHeader;
@@ -314,11 +318,16 @@ void Win32Runtime::State::CreateSurface(SIZE size) {
     header.biWidth = std::max<LONG>(size.cx, 1), header.biHeight = -std::max<LONG>(size.cy, 1);
     void* bits = nullptr;
     composeBitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!composeBitmap) {
+        if (!said)
+            runtime->Warn("TORVEN: no memory for a bitmap of " + std::to_string(size.cx) + " x " +
+                          std::to_string(size.cy) + " pixels; the face stays blank");
+        return;
+    }
     composeBits = static_cast<std::uint32_t*>(bits);
     compose = CreateCompatibleDC(nullptr);
     composeInitialBitmap = SelectObject(compose, composeBitmap);
     SetBkMode(compose, TRANSPARENT);
-    client = size;
 }
 
 void Win32Runtime::State::ReleaseSurface() {
@@ -335,7 +344,8 @@ void Win32Runtime::State::ClientSizeChanged() {
     RECT r{};
     GetClientRect(hwnd, &r);
     SIZE size{r.right, r.bottom};
-    if (compose && size.cx == client.cx && size.cy == client.cy) return;
+    // A size whose bitmap was refused is not tried again, nor Resize raised, until it changes.
+    if (size.cx == client.cx && size.cy == client.cy) return;
     CreateSurface(size);
     if (form) form->Resize();
 }
@@ -416,6 +426,7 @@ void Win32Runtime::State::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 Win32Runtime::Win32Runtime() : s_(std::make_unique<State>()) {
+    s_->runtime = this;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;

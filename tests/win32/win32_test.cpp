@@ -142,6 +142,32 @@ TEST(Win32Window, MouseCloseSessionAndClockMessagesBecomeTheFormsEvents) {
     EXPECT_EQ(events.ticks, 3);
 }
 
+// The window's bitmap refused at its first size and again at the largest, while the process
+// holds every GDI handle it may have (as when GDI's memory runs out): nothing is painted, one
+// line says so however often the window moves or paints, and a size it can have shows again.
+TEST(Win32Window, ABitmapThatCannotBeHadLeavesTheFaceBlankWithOneLine) {
+    RecordingEvents events;
+    ::testing::internal::CaptureStderr();
+    std::vector<HRGN> taken;
+    while (HRGN region = CreateRectRgn(0, 0, 1, 1))
+        taken.push_back(region);
+    Win32Host host;
+    host.Attach(events), events.rt = &host;
+    const auto place = [&](int x, int side) {
+        SetWindowPos(host.hwnd(), nullptr, x, 0, side, side, SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(0, kMaxSidePixels);
+    for (HRGN region : taken)
+        DeleteObject(region);
+    host.Show(), place(10, kMaxSidePixels);
+    InvalidateRect(host.hwnd(), nullptr, FALSE), UpdateWindow(host.hwnd());
+    EXPECT_EQ(events.resizes, 1);  // a size is not tried again until it changes
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "TORVEN: no memory for a bitmap of 105 x 105 pixels; the face stays blank\n");
+    place(0, 100);
+    EXPECT_EQ(host.Take().Count(0xFFFFFF), 100 * 100);
+}
+
 // From a timer: picks the second entry of the open menu, or closes it.
 void CALLBACK PickSecondEntry(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
