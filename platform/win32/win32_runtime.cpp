@@ -96,6 +96,7 @@ struct Win32Runtime::State {
     Win32Runtime* runtime = nullptr;
     FormEvents* form = nullptr;
     HWND hwnd = nullptr;
+    bool windowRefused = false;  // CreateWindowExW failed: Run ends at once
     TwipsScale scale;
     UINT dpi = USER_DEFAULT_SCREEN_DPI;
     // Where a paint puts the labels over the form's image, so that they never flash: a
@@ -443,10 +444,14 @@ Win32Runtime::Win32Runtime() : s_(std::make_unique<State>()) {
     const TwipsScale design;  // 96 DPI, until the window has one
     const int left = design.ToPixels(kDesignClientArea.left);
     const int top = design.ToPixels(kDesignClientArea.top);
-    CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"TORVEN", WS_POPUP, left, top,
-                    design.ToPixels(kDesignClientArea.right) - left,
-                    design.ToPixels(kDesignClientArea.bottom) - top, nullptr, nullptr, instance,
-                    s_.get());
+    if (!CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"TORVEN", WS_POPUP, left, top,
+                         design.ToPixels(kDesignClientArea.right) - left,
+                         design.ToPixels(kDesignClientArea.bottom) - top, nullptr, nullptr,
+                         instance, s_.get())) {
+        Warn("TORVEN: cannot create the window (error " + std::to_string(GetLastError()) +
+             "); the clock ends");
+        s_->windowRefused = true;
+    }
 }
 
 Win32Runtime::~Win32Runtime() {
@@ -462,6 +467,7 @@ void Win32Runtime::Attach(FormEvents& form) {
 }
 
 int Win32Runtime::Run() {
+    if (s_->windowRefused) return 1;  // no message would ever end the loop
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

@@ -27,7 +27,8 @@ class Win32Runtime : public FormsRuntime {
 
     // The form that receives the window's events; starts its timer.
     void Attach(FormEvents& form);
-    // Runs the message loop until the form is destroyed; returns the exit code.
+    // Runs the message loop until the form is destroyed; returns the exit code, 1 at once
+    // when the window could not be created.
     int Run();
 
     float Left() const override;

@@ -6,6 +6,7 @@
 #include "win32_runtime.h"
 
 #include <cstdlib>
+#include <thread>
 #include <tuple>
 
 #include "conversions.h"
@@ -166,6 +167,20 @@ TEST(Win32Window, ABitmapThatCannotBeHadLeavesTheFaceBlankWithOneLine) {
               "TORVEN: no memory for a bitmap of 105 x 105 pixels; the face stays blank\n");
     place(0, 100);
     EXPECT_EQ(host.Take().Count(0xFFFFFF), 100 * 100);
+}
+
+// A thread whose desktop refuses it windows, as a service's may: rather than wait for
+// messages that never come, the clock says so and ends with status 1.
+TEST(Win32Window, AWindowThatCannotBeCreatedEndsTheClockWithOneLine) {
+    std::thread([] {
+        SetThreadDesktop(OpenDesktopW(L"Default", 0, FALSE, DESKTOP_READOBJECTS));
+        ::testing::internal::CaptureStderr();
+        Win32Runtime runtime;
+        PostQuitMessage(0);  // ends a loop that would wait, with status 0
+        EXPECT_EQ(runtime.Run(), 1);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "TORVEN: cannot create the window (error 5); the clock ends\n");
+    }).join();
 }
 
 // From a timer: picks the second entry of the open menu, or closes it.
