@@ -585,10 +585,15 @@ std::string Win32Runtime::GetSetting(std::string_view app, std::string_view sect
 bool Win32Runtime::SaveSettings(std::string_view app, std::string_view section,
                                 std::span<const SettingText> values) {
     // Two clocks that end together write one after the other, so the key holds one
-    // clock's values, not a mixture. A mutex left by a killed clock comes back as
+    // clock's values, not a mixture: a save writes only while it holds the mutex, which
+    // the other holds for its few writes. A mutex left by a killed clock comes back as
     // abandoned, which is ours: it never holds a save up.
     HANDLE mutex = CreateMutexW(nullptr, FALSE, L"TORVEN-settings");
-    const DWORD waited = mutex ? WaitForSingleObject(mutex, 1000) : WAIT_FAILED;
+    const DWORD waited = mutex ? WaitForSingleObject(mutex, INFINITE) : WAIT_FAILED;
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        if (mutex) CloseHandle(mutex);
+        return false;
+    }
     HKEY key = nullptr;
     bool ok = RegCreateKeyExW(HKEY_CURRENT_USER, win32::SettingsKey(app, section).c_str(), 0,
                               nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS;
@@ -600,8 +605,8 @@ bool Win32Runtime::SaveSettings(std::string_view app, std::string_view section,
                             reinterpret_cast<const BYTE*>(text.c_str()), bytes) == ERROR_SUCCESS;
     }
     if (key) RegCloseKey(key);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) ReleaseMutex(mutex);
-    if (mutex) CloseHandle(mutex);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
     return ok;
 }
 

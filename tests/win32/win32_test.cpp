@@ -5,7 +5,9 @@
 #include "win32_internal.h"
 #include "win32_runtime.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <thread>
 #include <tuple>
 
@@ -181,6 +183,27 @@ TEST(Win32Window, AWindowThatCannotBeCreatedEndsTheClockWithOneLine) {
         EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                   "TORVEN: cannot create the window (error 5); the clock ends\n");
     }).join();
+}
+
+// Another clock's save holds the lock past the second a save once waited: this one writes
+// only when it has the lock. A lock left by a killed clock holds no save up.
+TEST(Win32Settings, ASaveWritesOnlyWhileItHoldsTheLock) {
+    Win32Host host;
+    const auto save = [&](const char* size) {
+        return host.SaveSettings(Form1::kAppName, Form1::kSection, {{{"Size", size}}});
+    };
+    const auto size = [&] { return host.GetSetting(Form1::kAppName, Form1::kSection, "Size", ""); };
+    HANDLE lock = CreateMutexW(nullptr, TRUE, L"TORVEN-settings");
+    std::future<bool> saved = std::async(std::launch::async, save, "1440");
+    EXPECT_EQ(saved.wait_for(std::chrono::seconds(2)), std::future_status::timeout);
+    EXPECT_EQ(size(), "");
+    ReleaseMutex(lock);
+    EXPECT_TRUE(saved.get());
+    EXPECT_EQ(size(), "1440");
+    std::thread([&] { WaitForSingleObject(lock, INFINITE); }).join();  // ends holding it
+    EXPECT_TRUE(save("720"));
+    EXPECT_EQ(size(), "720");
+    CloseHandle(lock);
 }
 
 // From a timer: picks the second entry of the open menu, or closes it.
