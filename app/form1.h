@@ -82,6 +82,7 @@ class Form1 final : public FormEvents, private FormVariables {
     void MouseDown(int button, int shift, float x, float y) override;
     void MouseMove(int buttons, int shift, float x, float y) override;
     void MouseUp(int button, int shift, float x, float y) override;
+    void Moved(float left, float top) override;
     void Timer() override;
     int TimerInterval() const override { return kTimerInterval; }
     const Image& Face() const override { return face_; }
@@ -176,7 +177,8 @@ class Form1 final : public FormEvents, private FormVariables {
     bool SaveSettings();
     void ApplyDefaults(std::initializer_list<std::string_view> keys);
     void BringOnScreen();
-    // Records the place and size the window took from the form, which are what is saved.
+    // Records the place and size the window took from the form as it starts, which are
+    // what is saved until the window system reports it elsewhere (Moved).
     void Placed() { placed_ = {rt_.Left(), rt_.Top(), rt_.Width()}; }
 
     // The mouse routing of the forms runtime: a press goes to the visible label under
@@ -187,9 +189,9 @@ class Form1 final : public FormEvents, private FormVariables {
 
     FormsRuntime& rt_;
     Image face_;
-    // Left, Top and the width as the form last placed the window. A place or size that
-    // a window manager or compositor imposed (its own placement, a tiling layout) is
-    // not the user's, and is not saved.
+    // Left, Top and the width as the form last placed the window, or, once it shows, the
+    // place the window system reports. A window manager's placement, a tiling layout and a
+    // move the compositor refused are not the user's, and are not saved.
     struct {
         float left = 0, top = 0, width = 0;
     } placed_;
@@ -199,7 +201,8 @@ class Form1 final : public FormEvents, private FormVariables {
     Color backColor_ = 0x00F0F0F0;
     int drawWidth_ = 1;
     bool loaded_ = false;
-    bool saved_ = true;  // the last save of the settings succeeded
+    bool shown_ = false;  // start-up has shown the window
+    bool saved_ = true;   // the last save of the settings succeeded
     int buttonsHeld_ = 0;
     Target captured_ = Target::kForm;
 };

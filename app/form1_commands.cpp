@@ -186,8 +186,9 @@ void Form1::tiisaku2_Click() {
 void Form1::moto_Click() {
     ApplyDefaults({"Color1", "Color2", "Color3"});
     MOJISYOKU();
-    ApplyDefaults({"Size", "Top", "Left", "Anadigi", "Temae", "Henka"});
-    Placed();
+    ApplyDefaults({"Size"});
+    placed_.width = rt_.Width();  // the place is saved where the window goes (Moved)
+    ApplyDefaults({"Top", "Left", "Anadigi", "Temae", "Henka"});
     Form_Resize();
 }
 

@@ -160,6 +160,7 @@ void Form1::Form_Load() {
     // also shows the window.
     mnuTopmost().Checked = !mnuTopmost().Checked;
     mnuTopmost_Click();
+    shown_ = true;
 }
 
 void Form1::ApplyDefaults(std::initializer_list<std::string_view> keys) {
@@ -272,7 +273,12 @@ void Form1::Form_MouseMove(int Button, int /*Shift*/, float X, float Y) {
     if (Button != kLeftButton) return;
     rt_.SetTop(static_cast<float>(static_cast<double>(Y) + rt_.Top() - dragY));
     rt_.SetLeft(static_cast<float>(static_cast<double>(X) + rt_.Left() - dragX));
-    placed_.left = rt_.Left(), placed_.top = rt_.Top();
+}
+
+// A move that comes with a size the form did not give is a tiling layout's.
+void Form1::Moved(float left, float top) {
+    if (!loaded_ || !shown_ || rt_.Width() != placed_.width) return;
+    placed_.left = left, placed_.top = top;
 }
 
 void Form1::Label1_MouseDown(int Button, int /*Shift*/, float /*X*/, float /*Y*/) {

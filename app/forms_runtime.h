@@ -166,6 +166,11 @@ class FormEvents {
     virtual void MouseDown(int button, int shift, float x, float y) = 0;
     virtual void MouseMove(int buttons, int shift, float x, float y) = 0;
     virtual void MouseUp(int button, int shift, float x, float y) = 0;
+    // The window went to `left`, `top` (twips, as Left and Top), as the window system
+    // reports it once the window shows: a move the user made with the window manager (its
+    // keys, a pager, a taskbar), one it made for the form, a tiling layout. Never the place
+    // a window manager gives the window as it first shows it, nor a move that it refused.
+    virtual void Moved(float left, float top) = 0;
     // The timer event; TimerInterval() is its period in milliseconds. A host may leave
     // out ticks that cannot change anything (the form draws only when the second that
     // FormsRuntime::Now() reads is new), but it ticks just after every second of that

@@ -45,6 +45,7 @@ struct RecordingEvents : FormEvents {
     int resizes = 0, unloads = 0, sessionSaves = 0, ticks = 0;
     std::function<void()> onResize;
     std::vector<Mouse> mouse;
+    std::vector<std::pair<float, float>> moves;
     std::array<Label, 2> labels{{{0, 0, 800, 195, "", 0, true}, {0, 0, 675, 195, "", 0, true}}};
     Image image;
     FormsRuntime* rt = nullptr;
@@ -69,6 +70,7 @@ struct RecordingEvents : FormEvents {
     void MouseDown(int b, int s, float x, float y) override { mouse.push_back({'D', b, s, x, y}); }
     void MouseMove(int b, int s, float x, float y) override { mouse.push_back({'M', b, s, x, y}); }
     void MouseUp(int b, int s, float x, float y) override { mouse.push_back({'U', b, s, x, y}); }
+    void Moved(float left, float top) override { moves.push_back({left, top}); }
     void Timer() override { ++ticks; }
     int TimerInterval() const override { return 100; }
     const Image& Face() const override { return image; }

@@ -16,9 +16,16 @@ std::string ColorName(Color color) {
 
 void TestRuntime::Assign(int index, float twips) {
     log.push_back(std::string(1, "LTWH"[index]) + " " + SingleText(twips));
-    if (Whole(twips) == rect_[index]) return;
+    if (Whole(twips) == rect_[index] || (index < 2 && refuseMoves && visible)) return;
     rect_[index] = Whole(twips);
-    if (index >= 2 && form_) form_->Resize();
+    if (!form_) return;
+    index < 2 ? form_->Moved(rect_[0], rect_[1]) : form_->Resize();
+}
+
+void TestRuntime::Impose(float left, float top, float side, bool reported) {
+    rect_[0] = Whole(left), rect_[1] = Whole(top);
+    if (Whole(side) != rect_[2]) rect_[2] = rect_[3] = Whole(side), form_->Resize();
+    if (reported) form_->Moved(rect_[0], rect_[1]);
 }
 
 std::string TestRuntime::GetSetting(std::string_view app, std::string_view section,

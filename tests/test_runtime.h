@@ -48,6 +48,7 @@ class TestRuntime final : public FormsRuntime {
     double dpi = 96;                              // of the client area, for the face's image
     std::map<std::string, std::string> settings;  // key -> text in TORVEN/Startup
     bool refuseWrites = false;
+    bool refuseMoves = false;  // of the shown window, as compositors that place windows do
     int menuChoice = -1;
     std::function<void()> whileMenuOpen;     // runs inside PopupMenu, as a tick would
     std::deque<std::optional<Color>> picks;  // the colour picker's answers; none is Cancel
@@ -105,6 +106,9 @@ class TestRuntime final : public FormsRuntime {
     }
     // Takes the rectangle (pixels), as Windows' SetWindowPos does, where it is not the window's.
     void Place(const Module1::RECT& r);
+    // What a window manager does of its own: the place it gives a window as it first shows
+    // (not reported), a move the user makes with it, a tile (reported as moves).
+    void Impose(float left, float top, float side, bool reported);
 
   private:
     void Assign(int index, float twips);

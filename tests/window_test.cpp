@@ -83,18 +83,30 @@ TEST(ShutDown, WritesTheNineOnceAndTheNextStartReadsThemBack) {
     stored.form.Unload();
     EXPECT_EQ(stored.rt.settings, kNine);
 
-    // A place and size that a window manager imposed (its placement, a tile) are not
-    // saved; a drag from there is.
+    // The place and size a window manager gives the window as it shows, a drag the
+    // compositor refused and a tile are not saved; a drag it carried out from there is, and
+    // so is a move the user made with the window manager.
     Clock imposed({{"Left", "3000"}, {"Top", "2250"}}, kAt);
-    imposed.rt.SetLeft(480), imposed.rt.SetTop(480), imposed.rt.SetWidth(19140);
     auto& s = imposed.rt.settings;
-    const auto saved = [&] { return s["Left"] + "," + s["Top"] + " " + s["Size"]; };
-    imposed.form.SessionMayEnd();
+    const auto saved = [&] {
+        imposed.form.SessionMayEnd();
+        return s["Left"] + "," + s["Top"] + " " + s["Size"];
+    };
+    const auto drag = [&] {
+        imposed.form.MouseDown(kLeftButton, 0, 300, 450);
+        imposed.form.MouseMove(kLeftButton, 0, 330, 420);
+        imposed.form.MouseUp(kLeftButton, 0, 330, 420);
+    };
+    imposed.rt.Impose(480, 480, 19140, false);
     EXPECT_EQ(saved(), "3000,2250 1600");
-    imposed.form.MouseDown(kLeftButton, 0, 300, 450);
-    imposed.form.MouseMove(kLeftButton, 0, 330, 420);
-    imposed.form.Unload();
+    imposed.rt.Impose(480, 480, 1600, false), imposed.rt.refuseMoves = true, drag();
+    EXPECT_EQ(saved(), "3000,2250 1600");
+    imposed.rt.refuseMoves = false, drag();
     EXPECT_EQ(saved(), "510,450 1600");
+    imposed.rt.Impose(-900, 600, 1600, true);
+    EXPECT_EQ(saved(), "-900,600 1600");
+    imposed.rt.Impose(0, 0, 19140, true);
+    EXPECT_EQ(saved(), "-900,600 1600");
 
     // A refused save names each value lost; the exit status is 1 if the last one failed.
     for (const bool laterWorks : {false, true}) {

@@ -29,6 +29,9 @@ namespace {
 
 // The tick comes this long after the second begins (nanoseconds).
 constexpr long kTickDelay = 2'000'000;
+// How long after the window first shows a window manager may still be placing it, unless
+// the user presses the clock first.
+constexpr std::chrono::milliseconds kPlacing{1000};
 
 int ButtonsCode(Qt::MouseButtons buttons) {
     return (buttons.testFlag(Qt::LeftButton) ? kLeftButton : 0) |
@@ -375,8 +378,20 @@ void ClockWindow::DestroyForm(int exitStatus) {
 }
 
 bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
-    // An expose shows Qt's backing store: what ticks sent past it is painted into it first.
-    if (event->type() == QEvent::Expose && watched == windowHandle()) update(push_.TakeBehind());
+    if (watched != windowHandle()) return QWidget::eventFilter(watched, event);
+    const auto now = std::chrono::steady_clock::now();
+    if (event->type() == QEvent::Expose) {
+        // An expose shows Qt's backing store: what ticks sent past it is painted into it first.
+        update(push_.TakeBehind());
+        if (!placedBy_ && windowHandle()->isExposed()) placedBy_ = now + kPlacing;
+    }
+    // The window's place as the window system reports it, once the window manager has placed
+    // it as it maps (some, as sway, do so after it first shows).
+    if (event->type() == QEvent::Move && event->spontaneous() && placedBy_ && now >= *placedBy_ &&
+        events_) {
+        const QPoint at = static_cast<QMoveEvent*>(event)->pos();
+        events_->Moved(scale_.ToTwips(at.x()), scale_.ToTwips(at.y()));
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -410,6 +425,7 @@ QPointF ClockWindow::ClientTwips(const QMouseEvent& event) const {
 }
 
 void ClockWindow::mousePressEvent(QMouseEvent* event) {
+    if (placedBy_) placedBy_ = std::min(*placedBy_, std::chrono::steady_clock::now());
     const int button = ButtonsCode(event->button());
     if (!events_ || button == 0) return;
     const QPointF at = ClientTwips(*event);

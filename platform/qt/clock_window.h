@@ -13,6 +13,7 @@
 #include <QSocketNotifier>
 #include <QWidget>
 #include <QWindow>
+#include <chrono>
 #include <ctime>
 #include <memory>
 #include <span>
@@ -121,6 +122,9 @@ class ClockWindow : public QWidget, public FormsRuntime {
     qreal ratio_ = 1;   // the pixel ratio the form last drew at
     QSize size_;        // the size the form was last told about
     bool ticking_ = false;
+    // Until when moves the window system reports are a window manager placing the window as
+    // it first shows; nothing until it shows.
+    std::optional<std::chrono::steady_clock::time_point> placedBy_;
     X11Push push_;  // where the tick's pixels go, if it can take them
     std::time_t nowSeconds_ = -1;
     DateTime nowLocal_;

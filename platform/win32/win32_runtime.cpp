@@ -172,6 +172,10 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             // Handled here rather than in WM_SIZE so that a size change raises Resize
             // exactly once, synchronously, whatever else SetWindowPos did.
             s->ClientSizeChanged();
+            // Windows puts a window where it is asked to: by the clock, or by another
+            // program the user moves it with.
+            if (s->form && !(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOMOVE))
+                s->form->Moved(s->runtime->Left(), s->runtime->Top());
             return 0;
         case WM_DPICHANGED: {
             s->UpdateDpi(LOWORD(wParam));  // the new DPI, as the window will have it

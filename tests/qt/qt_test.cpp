@@ -342,7 +342,7 @@ TEST(QtClock, TheLocalTimeFollowsTheSystemsTimeZone) {
 // Qt's events become the form's: each ending signal, a close request and the session's end
 // unload it, and a logout asks first (it may be cancelled: the clock saves and stays); the
 // mouse, in twips from the window's corner, with the codes of the buttons and keys (a button
-// that is not one of the form's three, nothing).
+// that is not one of the form's three, nothing); the window's moves once it is placed.
 TEST(QtEvents, SignalsCloseSessionAndMouseBecomeTheFormsEvents) {
     RecordingEvents events;
     QtHost host;
@@ -369,7 +369,7 @@ TEST(QtEvents, SignalsCloseSessionAndMouseBecomeTheFormsEvents) {
               std::tuple("TORVEN: signals will end the clock without saving: Too many open files\n",
                          0, 0, 0));
     qt::BlockEndingSignals();
-    host.move(100, 100);
+    host.Show(), host.move(100, 100), Settle();  // the window manager placing it as it shows
     for (const auto& [type, x, y, button, held, keys] :
          {std::tuple(QEvent::MouseButtonPress, 20, 30, Qt::LeftButton,
                      Qt::MouseButtons(Qt::LeftButton), Qt::KeyboardModifiers(Qt::ShiftModifier)),
@@ -386,6 +386,9 @@ TEST(QtEvents, SignalsCloseSessionAndMouseBecomeTheFormsEvents) {
                                             {'M', 6, 2, -60, 465},
                                             {'U', 1, 4, 330, 480},
                                             {'D', 4, 0, 15, 30}}));
+    // Once it is placed, or once the user has pressed it, a place it is given is reported.
+    host.move(120, 90), Settle();
+    EXPECT_EQ(events.moves, (std::vector<std::pair<float, float>>{{1800, 1350}}));
 }
 
 }  // namespace

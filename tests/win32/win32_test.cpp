@@ -132,6 +132,8 @@ TEST(Win32Window, MouseCloseSessionAndClockMessagesBecomeTheFormsEvents) {
     EXPECT_EQ(
         events.mouse,
         (std::vector<M>{{'D', 1, 1, 300, 450}, {'M', 3, 2, -60, 465}, {'U', 1, 0, 330, 480}}));
+    SetWindowPos(h, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(events.moves, (std::vector<std::pair<float, float>>{{450, 600}}));
     SendMessageW(h, WM_CLOSE, 0, 0);
     EXPECT_TRUE(SendMessageW(h, WM_QUERYENDSESSION, 0, 0));
     SendMessageW(h, WM_ENDSESSION, FALSE, 0);  // the logout was cancelled: the clock stays
