@@ -12,6 +12,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev
   # a real X server with window managers, and a person's hands on it
   xvfb xauth openbox i3-wm icewm xdotool x11-utils wmctrl imagemagick
+  # Wayland compositors, headless, with XWayland and their screenshots (kwin's over D-Bus);
+  # an X compositor
+  sway swaybg grim weston kwin-wayland xwayland dbus python3-gi picom
   # Japanese glyphs for the menu captions
   fonts-ipafont-gothic
   # Windows backend: cross compiler and Wine; wrestool reads what Windows reads from torven.exe
