@@ -4,8 +4,9 @@
 // The folder, by what each file does:
 //   form1_face.cpp      the tick, the face drawing and window shape, the hands and
 //                       the readout, colours by hour
-//   form1_window.cpp    start-up and the settings, shut-down, the mouse and the popup
-//                       menu, always in front
+//   form1_window.cpp    start-up, shut-down, the mouse and the popup menu, always in
+//                       front
+//   form1_settings.cpp  the nine settings: keys, defaults, ranges, reading and writing
 //   form1_commands.cpp  the layout and the menu table, the drawing and label
 //                       properties, the colour, size, reset, readout and About commands
 //   geometry.*          the face's numbers: centre, radius, readout places, marks, hands
