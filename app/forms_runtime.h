@@ -10,6 +10,8 @@
 // the image is device pixels. Colours are 0x00BBGGRR.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -82,6 +84,30 @@ struct SettingText {
 // The most device pixels the window takes a side, on every desktop and at every pixel
 // ratio, so that the face's image (4 bytes a pixel) stays within 64 MiB.
 inline constexpr int kMaxSidePixels = 4096;
+// That, in the pixels of a desktop that counts `ratio` device pixels to one of its own.
+inline int MostSide(double ratio) {
+    return std::max(1, static_cast<int>(kMaxSidePixels / ratio));
+}
+
+// What a host shows where the face's image is not ready (none yet, or not of the window's
+// size).
+inline constexpr Color kNoFace = 0xFFFFFF;
+
+// When the host ticks next, given the wall clock's time now (from an epoch that begins on
+// a whole second): just after the next second begins, so that the second the form reads
+// is surely the new one.
+inline std::chrono::nanoseconds NextTick(std::chrono::nanoseconds now) {
+    constexpr std::chrono::milliseconds kDelay{2};
+    return std::chrono::floor<std::chrono::seconds>(now) + std::chrono::seconds(1) + kDelay;
+}
+
+// Where a dialog of `width` x `height` opens: in the middle of `area`, the work area of the
+// clock's monitor (the system would open it over the small clock, or at a corner).
+inline PixelRect Centred(const PixelRect& area, int width, int height) {
+    const int left = area.left + (area.right - area.left - width) / 2;
+    const int top = area.top + (area.bottom - area.top - height) / 2;
+    return {left, top, left + width, top + height};
+}
 
 // Mouse button codes, as in the mouse events (a move carries their sum).
 enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };

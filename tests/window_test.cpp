@@ -250,5 +250,20 @@ TEST(Commands, EachChangesWhatItShouldAndTheNextStartKeepsIt) {
     }
 }
 
+// What every host does alike: it ticks just after the next second begins, caps a side at
+// 4096 device pixels, opens a dialog in the middle of the clock's monitor.
+TEST(Hosts, TickSizeCapAndDialogsPlace) {
+    using std::chrono::milliseconds, std::chrono::seconds;
+    const auto at = [](int s, int ms) -> std::chrono::nanoseconds {
+        return seconds(s) + milliseconds(ms);
+    };
+    for (const auto& [now, next] :
+         {std::pair(at(100, 0), at(101, 2)), {at(100, 999), at(101, 2)}, {at(101, 2), at(102, 2)}})
+        EXPECT_EQ(NextTick(now), next);
+    EXPECT_EQ(std::tuple(MostSide(1), MostSide(2), MostSide(1.5), MostSide(5000)),
+              std::tuple(4096, 2048, 2730, 1));
+    EXPECT_EQ(Centred({1920, 0, 3200, 1024}, 301, 101), (PixelRect{2409, 461, 2710, 562}));
+}
+
 }  // namespace
 }  // namespace torven::testing

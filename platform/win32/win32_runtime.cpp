@@ -19,8 +19,6 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"TorvenClock";
 constexpr UINT_PTR kTimerId = 1;
-// The tick comes this long after the second begins (ms).
-constexpr ULONGLONG kTickDelay = 2;
 constexpr int kIconResource = 1;
 
 // GDI reads a COLORREF's top byte as a palette flag; a stored colour may have one set.
@@ -164,8 +162,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             // The image's cap, whoever sizes the window (a size command, a
             // new DPI's suggested rectangle).
             auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-            pos->cx = std::min(pos->cx, kMaxSidePixels);
-            pos->cy = std::min(pos->cy, kMaxSidePixels);
+            pos->cx = std::min(pos->cx, MostSide(1));
+            pos->cy = std::min(pos->cy, MostSide(1));
             break;
         }
         case WM_WINDOWPOSCHANGED:
@@ -256,8 +254,9 @@ auto CentredOnMonitorOf(HWND clock, Dialog dialog) {
                 RECT r{};
                 GetWindowRect(window, &r);
                 const RECT& work = monitor.rcWork;
-                SetWindowPos(window, nullptr, (work.left + work.right - (r.right - r.left)) / 2,
-                             (work.top + work.bottom - (r.bottom - r.top)) / 2, 0, 0,
+                const PixelRect at = Centred({work.left, work.top, work.right, work.bottom},
+                                             r.right - r.left, r.bottom - r.top);
+                SetWindowPos(window, nullptr, at.left, at.top, 0, 0,
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
                 UnhookWindowsHookEx(hook);
                 hook = nullptr;
@@ -365,11 +364,18 @@ void Win32Runtime::State::Tick() {
 // begins, on the clock Now() reads, is every tick that can change the face.
 void Win32Runtime::State::ArmTimer() {
     if (!hwnd) return;
-    FILETIME now{};
-    GetSystemTimePreciseAsFileTime(&now);
-    const ULONGLONG ms =
-        (static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000 % 1000;
-    SetTimer(hwnd, kTimerId, static_cast<UINT>(1000 - ms + kTickDelay), nullptr);
+    FILETIME time{};
+    GetSystemTimePreciseAsFileTime(&time);
+    // Hundreds of nanoseconds since 1601, in nanoseconds since 1970 (a whole number of
+    // seconds later), which fit 64 bits.
+    const std::chrono::nanoseconds now(
+        ((static_cast<std::int64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime) -
+         116'444'736'000'000'000) *
+        100);
+    SetTimer(hwnd, kTimerId,
+             static_cast<UINT>(
+                 std::chrono::ceil<std::chrono::milliseconds>(NextTick(now) - now).count()),
+             nullptr);
 }
 
 void Win32Runtime::State::Paint() {
@@ -381,7 +387,9 @@ void Win32Runtime::State::Paint() {
         const Image& face = form->Face();
         GdiFlush();  // before the bitmap's pixels are written directly
         if (face.Blank() || face.Width() != client.cx || face.Height() != client.cy) {
-            FillRect(compose, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            HBRUSH none = CreateSolidBrush(ToColorRef(kNoFace));
+            FillRect(compose, &r, none);
+            DeleteObject(none);
         } else {
             for (int y = r.top; y < r.bottom; ++y)
                 std::memcpy(composeBits + y * client.cx + r.left,
