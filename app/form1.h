@@ -62,11 +62,14 @@ struct CommonDialog {
     torven::Color Color = 0;
 };
 
+namespace testing {
+struct Form1Access;  // the tests' way in (tests/form1_access.h)
+}
+
 class Form1 final : public FormEvents, private FormVariables {
   public:
     static constexpr std::string_view kAppName = "TORVEN";
     static constexpr std::string_view kSection = "Startup";
-    static constexpr int kTimerInterval = 100;  // ms
 
     explicit Form1(FormsRuntime& runtime);
     Form1(const Form1&) = delete;
@@ -79,22 +82,16 @@ class Form1 final : public FormEvents, private FormVariables {
     void SessionMayEnd() override {
         if (loaded_) SaveSettings();
     }
-    bool Loaded() const override { return loaded_; }
     void MouseDown(int button, int shift, float x, float y) override;
     void MouseMove(int buttons, int shift, float x, float y) override;
     void MouseUp(int button, int shift, float x, float y) override;
     void Moved(float left, float top) override;
     void Timer() override;
-    int TimerInterval() const override { return kTimerInterval; }
     const Image& Face() const override { return face_; }
     std::span<const Label> Labels() const override { return labels_; }
 
-    // The form's state, for reading.
-    const FormVariables& Variables() const { return *this; }
-    const Label& Label1() const { return labels_[kLabel1]; }
-    const Label& Label2() const { return labels_[kLabel2]; }
-    std::span<const MenuItem> Menu() const { return menu_; }
-    bool Checked(std::string_view menuName) const;
+  private:
+    friend struct testing::Form1Access;
 
     // Event procedures.
     void Form_Load();
@@ -121,10 +118,9 @@ class Form1 final : public FormEvents, private FormVariables {
     void ver_Click();
     void mnuExit_Click();
 
-    // Runs the click procedure of menu entry `index` (as a pick in the popup would).
+    // Runs the click procedure of menu entry `index` (as a pick in the popup does).
     void Click(int index);
 
-  private:
     using Command = void (Form1::*)();
     struct MenuDesign {
         std::string_view name;

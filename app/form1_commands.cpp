@@ -40,13 +40,6 @@ Form1::Form1(FormsRuntime& runtime) : rt_(runtime) {
     }
 }
 
-bool Form1::Checked(std::string_view menuName) const {
-    for (const MenuItem& item : menu_) {
-        if (item.Name == menuName) return item.Checked;
-    }
-    return false;
-}
-
 void Form1::Click(int index) {
     if (index < 0 || index >= static_cast<int>(kMenuDesign.size())) return;
     if (const Command click = kMenuDesign[index].click) (this->*click)();

@@ -164,10 +164,10 @@ void Form1::MouseDown(int button, int shift, float x, float y) {
             Form_MouseDown(button, shift, x, y);
             break;
         case Target::kLabel1:
-            Label1_MouseDown(button, shift, x - Label1().Left, y - Label1().Top);
+            Label1_MouseDown(button, shift, x - labels_[kLabel1].Left, y - labels_[kLabel1].Top);
             break;
         case Target::kLabel2:
-            Label2_MouseDown(button, shift, x - Label2().Left, y - Label2().Top);
+            Label2_MouseDown(button, shift, x - labels_[kLabel2].Left, y - labels_[kLabel2].Top);
             break;
     }
     ShowChanges();  // what the menu's command drew

@@ -185,7 +185,6 @@ class FormEvents {
     // now, as the unload does, and leaves the form loaded, since the logout may still
     // be cancelled. The unload when the session really ends writes them again.
     virtual void SessionMayEnd() = 0;
-    virtual bool Loaded() const = 0;
     // Mouse events in twips, relative to the client area. `button` is one code for a
     // press or release; `buttons` on a move is the sum of the buttons held. The form
     // routes them to itself or to the label under the pointer.
@@ -197,12 +196,11 @@ class FormEvents {
     // keys, a pager, a taskbar), one it made for the form, a tiling layout. Never the place
     // a window manager gives the window as it first shows it, nor a move that it refused.
     virtual void Moved(float left, float top) = 0;
-    // The timer event; TimerInterval() is its period in milliseconds. A host may leave
-    // out ticks that cannot change anything (the form draws only when the second that
-    // FormsRuntime::Now() reads is new), but it ticks just after every second of that
-    // clock begins, and at once when the clock is set or the machine resumes.
+    // The timer event. The form's timer runs every 100 ms, but a host may leave out ticks
+    // that cannot change anything (the form draws only when the second that
+    // FormsRuntime::Now() reads is new): it ticks just after every second of that clock
+    // begins (NextTick), and at once when the clock is set or the machine resumes.
     virtual void Timer() = 0;
-    virtual int TimerInterval() const = 0;
     // What the window shows: the face's image, and over it the readout labels in
     // painting order (later ones paint over earlier ones).
     virtual const Image& Face() const = 0;

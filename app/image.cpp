@@ -46,11 +46,6 @@ bool Image::Resize(int width, int height, double dpi) {
     return true;
 }
 
-Color Image::At(int x, int y) const {
-    const std::uint32_t p = pixels_[static_cast<std::size_t>(y) * width_ + x];
-    return static_cast<Color>((p >> 16 & 0xFF) | (p & 0xFF00) | (p & 0xFF) << 16);
-}
-
 PixelRect Image::ToPixels(float left, float top, float width, float height) const {
     return {scale_.ToPixels(left), scale_.ToPixels(top), scale_.ToPixels(left + width),
             scale_.ToPixels(top + height)};

@@ -56,7 +56,6 @@ class Image {
     // an opaque 255, as Qt's RGB32 images and 32-bit Windows bitmaps hold them; outside
     // the shape 0, transparent (premultiplied: Qt's ARGB32_Premultiplied, Cairo's ARGB32).
     const std::uint32_t* Pixels() const { return pixels_.get(); }
-    Color At(int x, int y) const;
 
     // Where twips fall in device pixels: a rectangle's edges, each to its nearest pixel.
     const TwipsScale& Scale() const { return scale_; }

@@ -95,7 +95,7 @@ TEST(Host, ShowsTheFacesImageInItsShapeAsItIs) {
         std::vector<Color> image(static_cast<std::size_t>(w) * h, -1);  // -1: not shown
         EllipticRegion(1, 1, w + 1, h + 2, [&](int y, int x0, int x1) {
             for (int x = x0; x < std::min(x1, w) && y < h; ++x)
-                image[y * w + x] = face.At(x, y);
+                image[y * w + x] = At(face, x, y);
         });
         EXPECT_TRUE(host->Take().pixels == image) << side;
     }

@@ -13,6 +13,18 @@
 
 namespace torven::testing {
 
+// The colour of the image's pixel at x, y (0x00BBGGRR).
+inline Color At(const Image& image, int x, int y) {
+    const std::uint32_t p = image.Pixels()[static_cast<std::size_t>(y) * image.Width() + x];
+    return static_cast<Color>((p >> 16 & 0xFF) | (p & 0xFF00) | (p & 0xFF) << 16);
+}
+
+// A popup menu's entries as a form gives them: checked, with an access key, a separator.
+inline const std::array<MenuItem, 4> kMenuEntries{{{"mnuTopmost", "常に手前に表示", true},
+                                                   {"ookiku2", "大きく(&B)", false},
+                                                   {"bar", "-", false},
+                                                   {"mnuExit", "終了(&X)", false}}};
+
 // The window's client area as it shows, colours 0x00BBGGRR, -1 outside the window's shape.
 struct Shot {
     int width = 0, height = 0;
@@ -66,13 +78,11 @@ struct RecordingEvents : FormEvents {
     }
     void Unload() override { ++unloads; }
     void SessionMayEnd() override { ++sessionSaves; }
-    bool Loaded() const override { return true; }
     void MouseDown(int b, int s, float x, float y) override { mouse.push_back({'D', b, s, x, y}); }
     void MouseMove(int b, int s, float x, float y) override { mouse.push_back({'M', b, s, x, y}); }
     void MouseUp(int b, int s, float x, float y) override { mouse.push_back({'U', b, s, x, y}); }
     void Moved(float left, float top) override { moves.push_back({left, top}); }
     void Timer() override { ++ticks; }
-    int TimerInterval() const override { return 100; }
     const Image& Face() const override { return image; }
     std::span<const Label> Labels() const override { return labels; }
 };

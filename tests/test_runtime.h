@@ -15,7 +15,9 @@
 
 #include "conversions.h"
 #include "form1.h"
+#include "form1_access.h"
 #include "forms_runtime.h"
+#include "host_suite.h"
 #include "module1.h"
 #include "twips.h"
 
@@ -151,7 +153,16 @@ struct Clock {
                 form.Timer();
         }
     }
-    const FormVariables& v() const { return form.Variables(); }
+    const FormVariables& v() const { return Form1Access::Variables(form); }
+    void Click(int entry) { Form1Access::Click(form, entry); }
+    bool Checked(std::string_view name) const {
+        for (const MenuItem& item : Form1Access::Menu(form))
+            if (item.Name == name) return item.Checked;
+        return false;
+    }
+    // The readout's lines: the time, and the date over it.
+    const Label& Label1() const { return form.Labels()[1]; }
+    const Label& Label2() const { return form.Labels()[0]; }
     int Count(std::string_view prefix) const { return int(rt.Find(prefix).size()); }
     std::string Last(std::string_view prefix) const {
         const Texts found = rt.Find(prefix);
@@ -167,14 +178,14 @@ struct Clock {
     }
     // "120,120 1600x1600 white/blue/black text black" and the switches that are on.
     std::string State() const {
-        const Label &time = form.Label1(), &date = form.Label2();
+        const Label &time = Label1(), &date = Label2();
         std::string s = SingleText(rt.Left()) + "," + SingleText(rt.Top()) + " " +
                         SingleText(rt.Width()) + "x" + SingleText(rt.Height()) + " " +
                         ColorName(v().bgColor) + "/" + ColorName(v().frameColor) + "/" +
                         ColorName(v().handColor) + " text " + ColorName(time.ForeColor);
         if (date.ForeColor != time.ForeColor) s += "/" + ColorName(date.ForeColor);
         for (const char* name : {"anadigi", "mnuTopmost", "henka"})
-            if (form.Checked(name)) s += std::string(" ") + name;
+            if (Checked(name)) s += std::string(" ") + name;
         return s;
     }
 

@@ -10,6 +10,7 @@
 
 #include "clock_window.h"
 #include "form1.h"
+#include "form1_access.h"
 #include "host_suite.h"
 #include "signal_watcher.h"
 
@@ -117,12 +118,13 @@ TEST(QtWindow, AFramelessToolWindowCutToTheEllipseThatRepaintsOnlyWhatChanged) {
     EXPECT_TRUE(c.isVisible() && c.windowTitle() == "TORVEN" &&
                 c.windowFlags().testFlags(Qt::Tool | Qt::FramelessWindowHint |
                                           Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint));
-    c.form.Click(0);
+    Form1Access::Click(c.form, 0);
     EXPECT_TRUE(!c.windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
                 c.geometry() == QRect(8, 8, 107, 107));
     c.resize(150, 160);  // from outside, as a window manager might: the face follows
     Settle();
-    EXPECT_EQ(std::pair(c.Height(), c.form.Variables().centerX), std::pair(2400.0f, 1095));
+    EXPECT_EQ(std::tuple(c.Height(), c.form.Face().Width(), c.form.Face().Height()),
+              std::tuple(2400.0f, 150, 160));
 
     // A new second reaches the window before the loop next waits, in a repaint of no more
     // than the hands and the time, as a paint of the whole window has them; the same second,
@@ -179,7 +181,7 @@ TEST(QtWindow, AtEitherPixelRatioTheImageShowsAsItIsAndTheReadoutAsDrawTextWould
         const Shot shot = host.Take();
         int unlike = 0;
         for (int i = 0; i < shot.width * shot.height; ++i)
-            unlike += shot.pixels[i] != events.image.At(i % shot.width, i / shot.width);
+            unlike += shot.pixels[i] != At(events.image, i % shot.width, i / shot.width);
         EXPECT_EQ(std::tuple(shot.width, events.image.Width(), unlike,
                              shot.Count(0x0000FF, 60 * ratio, 0, 60 * ratio + 1)),
                   std::tuple(120 * ratio, 120 * ratio, 0, ratio));
@@ -221,20 +223,19 @@ TEST(QtWindow, AtEitherPixelRatioTheImageShowsAsItIsAndTheReadoutAsDrawTextWould
 
 TEST(QtMenu, TheFormsEntriesTheDialogsAndTheClockTickingOn) {
     QtClock c;
-    const auto menu = qt::BuildPopupMenu(c.form.Menu(), &c);
-    ASSERT_EQ(menu->actions().size(), 16);
-    for (int i = 0; i < 16; ++i) {
-        const QAction* action = menu->actions()[i];
-        const MenuItem& item = c.form.Menu()[i];
-        EXPECT_EQ(std::tuple(action->text().toStdString(), action->isSeparator(),
-                             action->isChecked(), action->data().toInt()),
-                  std::tuple(item.IsSeparator() ? "" : item.Caption, item.IsSeparator(),
-                             item.Checked, i));
-    }
+    const auto menu = qt::BuildPopupMenu(kMenuEntries, &c);
+    std::vector<std::tuple<std::string, bool, bool, int>> actions;
+    for (const QAction* action : menu->actions())
+        actions.emplace_back(action->text().toStdString(), action->isSeparator(),
+                             action->isChecked(), action->data().toInt());
+    EXPECT_EQ(actions, (decltype(actions){{"常に手前に表示", false, true, 0},
+                                          {"大きく(&B)", false, false, 1},
+                                          {"", true, false, 2},
+                                          {"終了(&X)", false, false, 3}}));
     c.now.second = 40;  // the clock ticks on while the menu is open (once a second)
     WhenOpened([](QWidget* open) { QTimer::singleShot(1100, [open] { open->close(); }); });
-    EXPECT_EQ(c.PopupMenu(c.form.Menu()), -1);
-    EXPECT_EQ(c.form.Variables().prevSecondPos, 40);
+    EXPECT_EQ(c.PopupMenu(kMenuEntries), -1);
+    EXPECT_EQ(c.form.Labels()[1].Caption, "13:20:40");
 
     // The dialogs open in the middle of the screen (give or take their final size), not over
     // the clock; About with its title, in plain text.
@@ -248,7 +249,7 @@ TEST(QtMenu, TheFormsEntriesTheDialogsAndTheClockTickingOn) {
         about = (box->windowTitle() + ": " + box->text()).toStdString();
         centred(open), open->close();
     });
-    c.form.Click(14);
+    Form1Access::Click(c.form, 14);
     EXPECT_EQ(about, "TORVEN: Copyright (C) 2026 The TORVEN developers\nTORVEN Ver" TORVEN_VERSION);
     WhenOpened([&](QWidget* open) {
         qobject_cast<QColorDialog*>(open)->setCurrentColor(QColor(255, 128, 0));

@@ -1,6 +1,7 @@
 // The Windows host under Wine: the shared host checks, and what Win32 adds.
 // Before <windows.h>, whose macros take some of their names.
 #include "form1.h"
+#include "form1_access.h"
 #include "host_suite.h"
 #include "win32_internal.h"
 #include "win32_runtime.h"
@@ -222,16 +223,18 @@ TEST(Win32Window, AToolPopupWithTheFormsMenuThatNeverTakesTheForeground) {
     EXPECT_EQ(GetWindowLongW(c.hwnd(), GWL_STYLE) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME),
               WS_POPUP);
     EXPECT_TRUE(GetWindowLongW(c.hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-    HMENU menu = win32::BuildPopupMenu(c.form.Menu());
-    ASSERT_EQ(GetMenuItemCount(menu), 16);
-    for (UINT i = 0; i < 16; ++i) {
-        const MenuItem& item = c.form.Menu()[i];
+    HMENU menu = win32::BuildPopupMenu(kMenuEntries);
+    std::vector<std::tuple<std::string, UINT, bool>> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         wchar_t text[64]{};
         GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-        EXPECT_EQ(win32::Narrow(text), item.IsSeparator() ? "" : item.Caption);
-        EXPECT_EQ(GetMenuItemID(menu, i), item.IsSeparator() ? 0 : i + 1);
-        EXPECT_EQ((GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) != 0, item.Checked);
+        items.emplace_back(win32::Narrow(text), GetMenuItemID(menu, i),
+                           (GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) != 0);
     }
+    EXPECT_EQ(items, (decltype(items){{"常に手前に表示", 1, true},
+                                      {"大きく(&B)", 2, false},
+                                      {"", 0, false},
+                                      {"終了(&X)", 4, false}}));
     DestroyMenu(menu);
     WindowInFront other;
     c.form.Load();
@@ -239,15 +242,15 @@ TEST(Win32Window, AToolPopupWithTheFormsMenuThatNeverTakesTheForeground) {
     GetWindowRect(c.hwnd(), &before);
     for (bool topmost : {true, false, true}) {
         EXPECT_EQ((GetWindowLongW(c.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, topmost);
-        c.form.Click(0);
+        Form1Access::Click(c.form, 0);
         GetWindowRect(c.hwnd(), &after);
         EXPECT_TRUE(IsWindowVisible(c.hwnd()) && EqualRect(&before, &after));
     }
     SetTimer(nullptr, 0, 1100, PickSecondEntry);  // a tick falls inside
     c.now.second = 40;
-    EXPECT_EQ(c.PopupMenu(c.form.Menu()), 1);
-    EXPECT_EQ(c.form.Variables().prevSecondPos, 40);  // ticked while the menu was open
-    EXPECT_EQ(GetForegroundWindow(), other.hwnd);     // handed back
+    EXPECT_EQ(c.PopupMenu(kMenuEntries), 1);
+    EXPECT_EQ(c.form.Labels()[1].Caption, "13:20:40");  // ticked while the menu was open
+    EXPECT_EQ(GetForegroundWindow(), other.hwnd);       // handed back
 }
 
 }  // namespace
