@@ -63,7 +63,7 @@ struct CommonDialog {
 };
 
 namespace testing {
-struct Form1Access;  // the tests' way in (tests/form1_access.h)
+struct Form1Access;  // the tests' way in (tests/access.h)
 }
 
 class Form1 final : public FormEvents, private FormVariables {

@@ -15,7 +15,7 @@
 
 #include "conversions.h"
 #include "form1.h"
-#include "form1_access.h"
+#include "access.h"
 #include "forms_runtime.h"
 #include "host_suite.h"
 #include "module1.h"

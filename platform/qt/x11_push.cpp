@@ -83,7 +83,7 @@ const X11Push::Glyph& X11Push::GlyphOf(QChar c, QRgb colour) {
     return glyph;
 }
 
-bool X11Push::Keeps(std::span<const Text> texts, const QFont& font, int ratio) {
+bool X11Push::PrepareGlyphs(std::span<const Text> texts, const QFont& font, int ratio) {
     if (font != font_ || ratio != ratio_) font_ = font, ratio_ = ratio, glyphs_.clear();
     for (const Text& text : texts)
         for (const QChar c : text.caption)
@@ -128,7 +128,7 @@ bool X11Push::Send(QWindow& window, const Image& image, std::span<const PixelRec
     const qreal ratio = window.devicePixelRatio();
     const int whole = static_cast<int>(ratio);
     if (!x11_ || !window.isExposed() || image.Blank() || ratio != whole ||
-        !Keeps(texts, font, whole) || !Suits(static_cast<std::uint32_t>(window.winId())))
+        !PrepareGlyphs(texts, font, whole) || !Suits(static_cast<std::uint32_t>(window.winId())))
         return false;
     const std::uint32_t most = xcb_get_maximum_request_length(x11_) * 4 - 32;  // bytes
     for (const PixelRect& r : changed) {

@@ -18,6 +18,10 @@
 class QWindow;
 struct xcb_connection_t;
 
+namespace torven::testing {
+struct X11PushAccess;  // the tests' way in (tests/access.h)
+}
+
 namespace torven::qt {
 
 inline QRect ToQRect(const PixelRect& r) {
@@ -46,15 +50,18 @@ class X11Push {
     // to be painted into it before Qt shows it again: a rectangle, cheaper than a region.
     QRect TakeBehind();
 
-    // Whether the texts can be drawn from kept images of their characters in `font` at a
-    // whole pixel `ratio`: digits and separators whose every pixel is ink or nothing.
-    bool Keeps(std::span<const Text> texts, const QFont& font, int ratio);
+  private:
+    friend struct testing::X11PushAccess;
+
+    // Renders and keeps the images of the texts' characters in `font` at a whole pixel
+    // `ratio` (a new font or ratio drops those kept before); whether the texts can be drawn
+    // from them: digits and separators whose every pixel is ink or nothing.
+    bool PrepareGlyphs(std::span<const Text> texts, const QFont& font, int ratio);
     // The pixels of `area` as the window's paint shows them, into rows of its width: the
-    // image, and the texts that Keeps() took.
+    // image, and the texts that PrepareGlyphs() took.
     void Compose(const Image& image, std::span<const Text> texts, const PixelRect& area,
                  std::uint32_t* rows);
 
-  private:
     // A character as drawText draws it in a colour, with a margin, and its advance.
     struct Glyph {
         QImage image;

@@ -8,9 +8,9 @@
 #include <csignal>
 #include <thread>
 
+#include "access.h"
 #include "clock_window.h"
 #include "form1.h"
-#include "form1_access.h"
 #include "host_suite.h"
 #include "signal_watcher.h"
 
@@ -208,9 +208,9 @@ TEST(QtWindow, AtEitherPixelRatioTheImageShowsAsItIsAndTheReadoutAsDrawTextWould
                  qRgb(128, 32, 64)}};
             const QRect band(3, 2, 117 * ratio, 30 * ratio);  // a changed band's rows
             std::vector<std::uint32_t> rows(band.width() * band.height());
-            ASSERT_TRUE(push.Keeps(texts, host.font(), ratio));
-            push.Compose(events.image, texts, {3, 2, band.right() + 1, band.bottom() + 1},
-                         rows.data());
+            ASSERT_TRUE(X11PushAccess::PrepareGlyphs(push, texts, host.font(), ratio));
+            X11PushAccess::Compose(push, events.image, texts,
+                                   {3, 2, band.right() + 1, band.bottom() + 1}, rows.data());
             EXPECT_EQ(QImage(reinterpret_cast<const uchar*>(rows.data()), band.width(),
                              band.height(), QImage::Format_RGB32),
                       expected.convertToFormat(QImage::Format_RGB32).copy(band))

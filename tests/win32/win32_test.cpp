@@ -1,7 +1,7 @@
 // The Windows host under Wine: the shared host checks, and what Win32 adds.
 // Before <windows.h>, whose macros take some of their names.
 #include "form1.h"
-#include "form1_access.h"
+#include "access.h"
 #include "host_suite.h"
 #include "win32_internal.h"
 #include "win32_runtime.h"
