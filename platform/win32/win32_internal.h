@@ -26,9 +26,6 @@ std::string Narrow(std::wstring_view utf16);
 // The caller destroys it.
 HMENU BuildPopupMenu(std::span<const MenuItem> items);
 
-// The registry key that holds a section's settings: Software\<app>\<section> in HKCU.
-std::wstring SettingsKey(std::string_view app, std::string_view section);
-
 // A monitor in the virtual screen's pixels, with its DPI.
 struct Monitor {
     RECT pixels{};
