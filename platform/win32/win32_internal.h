@@ -13,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "forms_runtime.h"
 
@@ -25,14 +24,5 @@ std::string Narrow(std::wstring_view utf16);
 // The popup menu for the entries: item i has command id i + 1; "-" is a separator.
 // The caller destroys it.
 HMENU BuildPopupMenu(std::span<const MenuItem> items);
-
-// A monitor in the virtual screen's pixels, with its DPI.
-struct Monitor {
-    RECT pixels{};
-    UINT dpi = USER_DEFAULT_SCREEN_DPI;
-};
-// The monitors, the primary first: the system's, or a layout a test puts here.
-std::vector<Monitor> SystemMonitors();
-extern std::vector<Monitor> (*Monitors)();
 
 }  // namespace torven::win32

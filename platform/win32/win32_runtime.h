@@ -60,6 +60,17 @@ class Win32Runtime : public FormsRuntime {
 
     struct State;  // the window procedure's view of the runtime
 
+    // A monitor in the virtual screen's pixels, with its DPI.
+    struct PixelMonitor {
+        PixelRect pixels;
+        unsigned dpi = 96;
+    };
+
+  protected:
+    // The monitors in pixels, the primary first: the system's. Places and Monitors() are
+    // reckoned from them.
+    virtual std::vector<PixelMonitor> PixelMonitors() const;
+
   private:
     std::unique_ptr<State> s_;
 };

@@ -109,30 +109,6 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-namespace win32 {
-
-std::vector<Monitor> SystemMonitors() {
-    std::vector<Monitor> monitors;
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR handle, HDC, RECT*, LPARAM list) -> BOOL {
-            MONITORINFO info{sizeof info, {}, {}, 0};
-            UINT dpi = USER_DEFAULT_SCREEN_DPI, unused = 0;
-            if (!GetMonitorInfoW(handle, &info)) return TRUE;
-            GetDpiForMonitor(handle, MDT_EFFECTIVE_DPI, &dpi, &unused);
-            auto& found = *reinterpret_cast<std::vector<Monitor>*>(list);
-            found.insert(info.dwFlags & MONITORINFOF_PRIMARY ? found.begin() : found.end(),
-                         Monitor{info.rcMonitor, dpi});
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
-}
-
-std::vector<Monitor> (*Monitors)() = SystemMonitors;
-
-}  // namespace win32
-
 void Win32Runtime::State::Tick() {
     if (!form) return;
     form->Timer();
@@ -231,10 +207,10 @@ int Win32Runtime::Run() {
 }
 
 float Win32Runtime::Left() const {
-    return State::PlaceScale().ToTwips(s_->WindowRect().left);
+    return s_->PlaceScale().ToTwips(s_->WindowRect().left);
 }
 float Win32Runtime::Top() const {
-    return State::PlaceScale().ToTwips(s_->WindowRect().top);
+    return s_->PlaceScale().ToTwips(s_->WindowRect().top);
 }
 float Win32Runtime::Width() const {
     RECT r = s_->WindowRect();
@@ -246,10 +222,10 @@ float Win32Runtime::Height() const {
 }
 
 void Win32Runtime::SetLeft(float twips) {
-    s_->Place(State::PlaceScale().ToPixels(twips), s_->WindowRect().top, 0, 0, SWP_NOSIZE);
+    s_->Place(s_->PlaceScale().ToPixels(twips), s_->WindowRect().top, 0, 0, SWP_NOSIZE);
 }
 void Win32Runtime::SetTop(float twips) {
-    s_->Place(s_->WindowRect().left, State::PlaceScale().ToPixels(twips), 0, 0, SWP_NOSIZE);
+    s_->Place(s_->WindowRect().left, s_->PlaceScale().ToPixels(twips), 0, 0, SWP_NOSIZE);
 }
 void Win32Runtime::SetWidth(float twips) {
     RECT r = s_->WindowRect();
@@ -261,11 +237,30 @@ void Win32Runtime::SetHeight(float twips) {
 }
 
 std::vector<TwipsRect> Win32Runtime::Monitors() const {
-    const TwipsScale k = State::PlaceScale();
+    const TwipsScale k = s_->PlaceScale();
     std::vector<TwipsRect> monitors;
-    for (const win32::Monitor& m : win32::Monitors())
+    for (const PixelMonitor& m : PixelMonitors())
         monitors.push_back({k.ToTwips(m.pixels.left), k.ToTwips(m.pixels.top),
                             k.ToTwips(m.pixels.right), k.ToTwips(m.pixels.bottom)});
+    return monitors;
+}
+
+std::vector<Win32Runtime::PixelMonitor> Win32Runtime::PixelMonitors() const {
+    std::vector<PixelMonitor> monitors;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR handle, HDC, RECT*, LPARAM list) -> BOOL {
+            MONITORINFO info{sizeof info, {}, {}, 0};
+            UINT dpi = USER_DEFAULT_SCREEN_DPI, unused = 0;
+            if (!GetMonitorInfoW(handle, &info)) return TRUE;
+            GetDpiForMonitor(handle, MDT_EFFECTIVE_DPI, &dpi, &unused);
+            const RECT& r = info.rcMonitor;
+            auto& found = *reinterpret_cast<std::vector<PixelMonitor>*>(list);
+            found.insert(info.dwFlags & MONITORINFOF_PRIMARY ? found.begin() : found.end(),
+                         PixelMonitor{{r.left, r.top, r.right, r.bottom}, dpi});
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&monitors));
     return monitors;
 }
 

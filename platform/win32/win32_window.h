@@ -48,8 +48,8 @@ struct Win32Runtime::State {
     }
     // Places are twips at the primary monitor's DPI, whichever monitor the window is on,
     // so that they mean the same place on every monitor (sizes follow the window's DPI).
-    static TwipsScale PlaceScale() {
-        const std::vector<win32::Monitor> monitors = win32::Monitors();
+    TwipsScale PlaceScale() const {
+        const std::vector<PixelMonitor> monitors = runtime->PixelMonitors();
         return TwipsScale::ForDpi(monitors.empty() ? USER_DEFAULT_SCREEN_DPI : monitors[0].dpi);
     }
     // Modal loops (the menu, the dialogs) leave the clock active when they end; the

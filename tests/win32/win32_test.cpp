@@ -24,6 +24,11 @@ class Win32Host : public Host, public Win32Runtime {
     ~Win32Host() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TORVEN"); }
     HWND hwnd() const { return reinterpret_cast<HWND>(hWnd()); }
     DateTime Now() override { return now; }
+    // The monitors the window sees: the system's, until a test lays out its own.
+    std::vector<PixelMonitor> monitors;
+    std::vector<PixelMonitor> PixelMonitors() const override {
+        return monitors.empty() ? Win32Runtime::PixelMonitors() : monitors;
+    }
     FormsRuntime& Runtime() override { return *this; }
     void Attach(FormEvents& events) override { Win32Runtime::Attach(events); }
     void Show() override { ShowWindow(hwnd(), SW_SHOWNOACTIVATE), UpdateWindow(hwnd()); }
@@ -74,17 +79,9 @@ struct WindowInFront {
 // DPI on the right, a place is twips at the primary's DPI on both, so a clock on the second
 // comes back where it was; sizes and the face's pens follow the window's DPI.
 TEST(Win32Dpi, SizesFollowTheWindowsDpiAndAPlaceOnAnotherMonitorComesBack) {
-    static UINT dpi = 0;
-    dpi = GetDpiForSystem();
+    const UINT dpi = GetDpiForSystem();
     const char* expected = std::getenv("TORVEN_EXPECT_DPI");
     EXPECT_EQ(dpi, expected ? std::atoi(expected) : 96);
-    win32::Monitors = [] {
-        return std::vector<win32::Monitor>{{{0, 0, 1920, 1080}, dpi},
-                                           {{1920, 0, 5760, 2160}, 2 * dpi}};
-    };
-    struct Restore {
-        ~Restore() { win32::Monitors = win32::SystemMonitors; }
-    } restore;
     const float perPixel = 1440.0f / dpi;
     // The window's place and width in pixels and twips, and its face's DPI, after Windows
     // moved it to a monitor of DPI `to`: the suggested size, the place where the clock put it.
@@ -103,6 +100,8 @@ TEST(Win32Dpi, SizesFollowTheWindowsDpiAndAPlaceOnAnotherMonitorComesBack) {
                           double(faceDpi));
     };
     Win32Clock before, after;  // each on an empty key
+    for (Win32Clock* clock : {&before, &after})
+        clock->monitors = {{{0, 0, 1920, 1080}, dpi}, {{1920, 0, 5760, 2160}, 2 * dpi}};
     EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(before.hwnd())),
               DPI_AWARENESS_PER_MONITOR_AWARE);
     before.SaveSettings(Form1::kAppName, Form1::kSection,
