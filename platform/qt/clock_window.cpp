@@ -95,11 +95,14 @@ ClockWindow::ClockWindow()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
     setWindowTitle(QStringLiteral("TORVEN"));
     setAttribute(Qt::WA_ShowWithoutActivating);
-    // With an alpha channel (on X an ARGB visual), where the image is transparent outside
-    // the face: compositors that show a window's every pixel (XWayland's on sway and weston)
-    // ignore the X shape. Every paint covers its whole rectangle from the image.
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Under a compositor, with an alpha channel (an ARGB visual) where the image is
+    // transparent outside the face: some show a window's every pixel and ignore its shape
+    // (sway's and weston's XWayland). Without one the shape alone cuts the window, and the
+    // X server draws a window of its own depth more cheaply. Every paint covers its whole
+    // rectangle from the image.
+    if (x11::Compositing()) setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
 
     const QRect design(

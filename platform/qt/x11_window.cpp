@@ -4,6 +4,8 @@
 #include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QWindow>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,6 +44,20 @@ bool Managed(const QWindow& window) {
     const Owned<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, check, nullptr),
                                                 &std::free);
     return reply && xcb_get_property_value_length(reply.get()) == 4;
+}
+
+bool Compositing() {
+    xcb_connection_t* connection = Connection();
+    if (!connection) return false;
+    // The screen DISPLAY names (":0.1" is screen 1), whose compositor holds the selection.
+    const char* display = std::getenv("DISPLAY");
+    const char* dot = display ? std::strrchr(display, '.') : nullptr;
+    const std::string selection = "_NET_WM_CM_S" + std::string(dot && dot[1] ? dot + 1 : "0");
+    const Owned<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, Atom(connection, selection)), nullptr),
+        &std::free);
+    return reply && reply->owner != XCB_WINDOW_NONE;
 }
 
 void SetMapState(const QWindow& window, bool above) {

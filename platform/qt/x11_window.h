@@ -26,6 +26,8 @@ using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
 void SetMapState(const QWindow& window, bool above);
 // Whether a window manager runs on the window's screen.
 bool Managed(const QWindow& window);
+// Whether a compositing manager runs on the display's screen (on XWayland, the compositor).
+bool Compositing();
 
 // Once the window shows: if its own corner is not at `corner` (i3 puts its frame there,
 // border and title included), asks for `corner` again, which every manager honours.
