@@ -1,24 +1,17 @@
 #include "clock_window.h"
 
-#include <sys/stat.h>
-#include <sys/timerfd.h>
-#include <unistd.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QCursor>
 #include <QFontMetrics>
-#include <QLockFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QSettings>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <iostream>
 
 #include "readout.h"
@@ -27,8 +20,6 @@
 namespace torven::qt {
 namespace {
 
-// The tick comes this long after the second begins (nanoseconds).
-constexpr long kTickDelay = 2'000'000;
 // How long after the window first shows a window manager may still be placing it, unless
 // the user presses the clock first.
 constexpr std::chrono::milliseconds kPlacing{1000};
@@ -47,10 +38,6 @@ int ShiftCode(Qt::KeyboardModifiers modifiers) {
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString SettingKey(std::string_view section, std::string_view key) {
-    return ToQString(section) + u'/' + ToQString(key);
 }
 
 }  // namespace
@@ -116,26 +103,15 @@ ClockWindow::ClockWindow()
     winId();
     windowHandle()->installEventFilter(this);  // for its exposes
 
-    // The tick timer runs on the wall clock and is cancelled when the clock is set;
-    // the machine's resume counts as a set.
-    timerFd_ = timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (timerFd_ < 0) {
-        Warn(std::string("TORVEN: no timer, the clock stands still: ") + std::strerror(errno));
-        return;
-    }
-    tickNotifier_.setSocket(timerFd_);
+    if (clock_.Fd() < 0) return;
+    tickNotifier_.setSocket(clock_.Fd());
     connect(&tickNotifier_, &QSocketNotifier::activated, this, [this] {
-        std::uint64_t expirations = 0;
-        // ECANCELED when the clock was set: the tick shows the new time at once, and
-        // arming the timer again clears the cancellation.
-        if (read(timerFd_, &expirations, sizeof expirations) < 0 && errno == EAGAIN) return;
-        Tick();
+        if (clock_.Due()) Tick();
     });
 }
 
 ClockWindow::~ClockWindow() {
     tickNotifier_.setEnabled(false);
-    if (timerFd_ >= 0) ::close(timerFd_);
 }
 
 void ClockWindow::Attach(FormEvents& events) {
@@ -154,7 +130,7 @@ void ClockWindow::Attach(FormEvents& events) {
 void ClockWindow::Start() {
     if (!events_) return;
     events_->Load();
-    if (!events_ || timerFd_ < 0) return;
+    if (!events_ || clock_.Fd() < 0) return;
     tickNotifier_.setEnabled(true);
     ArmTimer();
 }
@@ -167,18 +143,8 @@ void ClockWindow::Tick() {
     if (events_) ArmTimer();
 }
 
-// The form draws only when the second it reads is new: one tick just after each second
-// begins is every tick that can change the face.
 void ClockWindow::ArmTimer() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    itimerspec next{};
-    next.it_value = {now.tv_sec + 1, kTickDelay};
-    if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &next, nullptr) == 0)
-        return;
-    Warn(std::string("TORVEN: the timer cannot be set, the clock stands still: ") +
-         std::strerror(errno));
-    tickNotifier_.setEnabled(false);
+    if (!clock_.Arm()) tickNotifier_.setEnabled(false);
 }
 
 void ClockWindow::SetAlwaysInFront(bool above) {
@@ -307,61 +273,16 @@ void ClockWindow::MsgBox(std::string_view prompt, std::string_view title) {
 
 std::string ClockWindow::GetSetting(std::string_view app, std::string_view section,
                                     std::string_view key, std::string_view defaultText) {
-    const QSettings store(ToQString(app), ToQString(app));
-    const QVariant value = store.value(SettingKey(section, key));
-    if (!value.isValid()) return std::string(defaultText);
-    return value.toString().toStdString();
+    return ReadSetting(app, section, key, defaultText);
 }
 
 bool ClockWindow::SaveSettings(std::string_view app, std::string_view section,
                                std::span<const SettingText> values) {
-    QSettings store(ToQString(app), ToQString(app));
-    const QByteArray path = store.fileName().toLocal8Bit();
-    // A lock that no live writer holds (left by a killed one) would hold the save up for
-    // half a minute before QSettings took it for stale.
-    QLockFile(store.fileName() + QStringLiteral(".lock")).removeStaleLockFile();
-    struct stat before {};
-    const bool existed = stat(path.constData(), &before) == 0;
-    for (const SettingText& value : values)
-        store.setValue(SettingKey(section, value.key), ToQString(value.text));
-    store.sync();
-    // QSettings keeps only its first complaint, and one about what it read (a byte-order
-    // mark before a group, a line of junk, both dropped by the write) hides whether the
-    // write failed: the file tells, a new one or the old one written anew.
-    struct stat after {};
-    const bool written =
-        store.status() == QSettings::NoError ||
-        (store.status() == QSettings::FormatError && stat(path.constData(), &after) == 0 &&
-         (!existed || after.st_ino != before.st_ino ||
-          after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
-          after.st_mtim.tv_nsec != before.st_mtim.tv_nsec));
-    if (!written) {
-        Warn("TORVEN: cannot write the settings file " + store.fileName().toStdString());
-        return false;
-    }
-    // The new file's mode is the old one's (root may write a read-only file, and Qt would
-    // make it writable).
-    if (existed && chmod(path.constData(), before.st_mode & 07777) != 0)
-        Warn("TORVEN: the settings file " + store.fileName().toStdString() +
-             " could not keep its mode: " + std::strerror(errno));
-    return true;
+    return WriteSettings(app, section, values, [this](std::string_view line) { Warn(line); });
 }
 
 DateTime ClockWindow::Now() {
-    // The clock the tick timer runs on: time() lags it by up to a kernel tick, and
-    // would still read the old second when the timer fires.
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    if (now.tv_sec != nowSeconds_) {
-        // The system's time zone as it is now: localtime_r would keep the one it first read.
-        tzset();
-        std::tm local{};
-        localtime_r(&now.tv_sec, &local);
-        nowSeconds_ = now.tv_sec;
-        nowLocal_ = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                     local.tm_hour,        local.tm_min,     local.tm_sec};
-    }
-    return nowLocal_;
+    return clock_.Now();
 }
 
 void ClockWindow::Warn(std::string_view line) {

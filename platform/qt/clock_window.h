@@ -14,11 +14,11 @@
 #include <QWidget>
 #include <QWindow>
 #include <chrono>
-#include <ctime>
 #include <memory>
 #include <span>
 
 #include "forms_runtime.h"
+#include "linux_host.h"
 #include "x11_push.h"
 
 class QMenu;
@@ -126,9 +126,7 @@ class ClockWindow : public QWidget, public FormsRuntime {
     // it first shows; nothing until it shows.
     std::optional<std::chrono::steady_clock::time_point> placedBy_;
     X11Push push_;  // where the tick's pixels go, if it can take them
-    std::time_t nowSeconds_ = -1;
-    DateTime nowLocal_;
-    int timerFd_ = -1;
+    WallClock clock_{[this](std::string_view line) { Warn(line); }};
     QSocketNotifier tickNotifier_{QSocketNotifier::Read};
     int exitStatus_ = 0;
 };

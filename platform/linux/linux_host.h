@@ -1,0 +1,52 @@
+// What both Linux hosts share below their toolkits: the wall clock the ticks run on, and the
+// settings file.
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "forms_runtime.h"
+
+namespace torven {
+
+// One line for the user's diagnostics: the runtime's Warn.
+using Warning = std::function<void(std::string_view line)>;
+
+// A timer on the system's wall clock that expires just after each of its seconds begins, and
+// at once when the clock is set or the machine resumes; and the local time it reads.
+class WallClock {
+  public:
+    // Without a timer, after one line through `warn`, Fd() is -1 and the clock stands still.
+    explicit WallClock(Warning warn);
+    ~WallClock();
+    WallClock(const WallClock&) = delete;
+    WallClock& operator=(const WallClock&) = delete;
+
+    // What the host's loop waits on to read.
+    int Fd() const { return fd_; }
+    // Sets the timer for just after the next second; false, after one line, when it cannot.
+    bool Arm();
+    // Takes the timer's news: true when a tick is due (a second began, or the clock was set).
+    bool Due();
+    // The local date and time, in the system's time zone as it is now.
+    DateTime Now();
+
+  private:
+    Warning warn_;
+    int fd_ = -1;
+    std::time_t nowSeconds_ = -1;
+    DateTime nowLocal_;
+};
+
+// The per-user settings file (~/.config/TORVEN/TORVEN.conf: QSettings' own, for `app`), as
+// FormsRuntime::GetSetting and SaveSettings describe the store. A save that fails or cannot
+// keep the file's mode says so through `warn`.
+std::string ReadSetting(std::string_view app, std::string_view section, std::string_view key,
+                        std::string_view defaultText);
+bool WriteSettings(std::string_view app, std::string_view section,
+                   std::span<const SettingText> values, const Warning& warn);
+
+}  // namespace torven
