@@ -1,10 +1,15 @@
 #include "command_line.h"
 
+#include <unistd.h>
+#include <wayland-client.h>
 #include <xcb/xcb.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
+#include <cstring>
+#include <filesystem>
+#include <string>
 
 namespace torven::qt {
 namespace {
@@ -15,14 +20,79 @@ constexpr const char* kUsage =
     "the right button opens its menu. It takes no other arguments.\n"
     "Its place, size, colours and switches live in ~/.config/TORVEN/TORVEN.conf\n"
     "($XDG_CONFIG_HOME/TORVEN/TORVEN.conf when that is set) and are written when the\n"
-    "clock ends: by Exit (終了) in its menu, or on SIGTERM, SIGINT or SIGHUP.\n";
+    "clock ends: by Exit (終了) in its menu, or on SIGTERM, SIGINT or SIGHUP.\n"
+    "In a Wayland session it sits on the desktop where the compositor offers the layer\n"
+    "shell (sway, KDE), else runs through XWayland, else shows a plain Wayland window;\n"
+    "TORVEN_PLATFORM=x11 or TORVEN_PLATFORM=wayland chooses instead.\n";
 
 // The connection that found the display reachable. It stays open until Qt has its own:
 // an X server left without clients resets, and refuses connections while it does, so
 // a clock that is the display's first client would otherwise often fail to start.
 xcb_connection_t* probe = nullptr;
 
+// Qt's offscreen platform is the tests'.
+bool Offscreen() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return platform != nullptr && std::string_view(platform).starts_with("offscreen");
+}
+
+bool Set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// Whether the compositor of WAYLAND_DISPLAY offers the layer shell: its registry's globals,
+// after one round trip.
+bool LayerShellOffered() {
+    wl_display* display = wl_display_connect(nullptr);
+    if (display == nullptr) return false;
+    bool offered = false;
+    static constexpr wl_registry_listener kListener{
+        [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+            if (std::string_view(interface) == "zwlr_layer_shell_v1")
+                *static_cast<bool*>(data) = true;
+        },
+        [](void*, wl_registry*, std::uint32_t) {}};
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &kListener, &offered);
+    wl_display_roundtrip(display);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return offered;
+}
+
 }  // namespace
+
+std::optional<Presenter> ChoosePresenter(std::string_view asked, bool wayland, bool x11,
+                                         FunctionRef<bool()> layerShell) {
+    if (asked == "x11") return Presenter::kX11;
+    if (asked == "wayland") return Presenter::kWayland;
+    if (!asked.empty()) return std::nullopt;
+    if (wayland && layerShell()) return Presenter::kWayland;
+    return wayland && !x11 ? Presenter::kWayland : Presenter::kX11;
+}
+
+std::optional<int> PresentOnWayland(char* argv[]) {
+    if (Offscreen()) return std::nullopt;
+    const char* asked = std::getenv("TORVEN_PLATFORM");
+    const auto presenter = ChoosePresenter(asked ? asked : "", Set("WAYLAND_DISPLAY"),
+                                           Set("DISPLAY"), [] { return LayerShellOffered(); });
+    if (!presenter) {
+        std::fprintf(stderr, "torven: TORVEN_PLATFORM is \"%s\", not x11 or wayland\n", asked);
+        return 2;
+    }
+    if (*presenter == Presenter::kX11) return std::nullopt;
+    std::error_code error;
+    const std::filesystem::path folder =
+        std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    std::filesystem::path presenterPath = folder / "torven-wayland";
+    if (access(presenterPath.c_str(), X_OK) != 0)
+        presenterPath = folder / TORVEN_LIBEXEC_FROM_BIN / "torven-wayland";
+    execv(presenterPath.c_str(), argv);
+    std::fprintf(stderr, "torven: cannot start the Wayland clock %s: %s\n", presenterPath.c_str(),
+                 std::strerror(errno));
+    return 1;
+}
 
 std::optional<int> HandleCommandLine(int argc, char* argv[]) {
     bool help = false;
@@ -44,18 +114,15 @@ std::optional<int> HandleCommandLine(int argc, char* argv[]) {
 }
 
 std::optional<int> CheckDisplay() {
-    // Qt's offscreen platform is the tests'. On every other the clock runs on X, through
-    // XWayland in a Wayland session: it places itself and reads back where it is, which
-    // Wayland does not allow a client, and Qt's other platforms size their windows to
-    // the screen.
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform != nullptr && std::string_view(platform).starts_with("offscreen"))
-        return std::nullopt;
+    // This clock runs on X, whatever QT_QPA_PLATFORM says: it places itself and reads back
+    // where it is, which Wayland does not allow a client, and Qt's other platforms size their
+    // windows to the screen.
+    if (Offscreen()) return std::nullopt;
     const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
-        std::fputs(std::getenv("WAYLAND_DISPLAY")
-                       ? "torven: cannot open the display: DISPLAY is not set (on Wayland the "
-                         "clock needs XWayland)\n"
+    if (!Set("DISPLAY")) {
+        std::fputs(Set("WAYLAND_DISPLAY")
+                       ? "torven: cannot open the display: DISPLAY is not set (TORVEN_PLATFORM=x11 "
+                         "asks for X)\n"
                        : "torven: cannot open the display: DISPLAY is not set\n",
                    stderr);
         return 1;

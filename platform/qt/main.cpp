@@ -8,6 +8,8 @@
 
 int main(int argc, char* argv[]) {
     if (const auto status = torven::qt::HandleCommandLine(argc, argv)) return *status;
+    // Before the signals are blocked: the Wayland clock inherits the mask.
+    if (const auto status = torven::qt::PresentOnWayland(argv)) return *status;
     torven::qt::BlockEndingSignals();
 
     if (const auto status = torven::qt::CheckDisplay()) return *status;

@@ -10,6 +10,7 @@
 
 #include "access.h"
 #include "clock_window.h"
+#include "command_line.h"
 #include "form1.h"
 #include "host_suite.h"
 #include "signal_watcher.h"
@@ -390,6 +391,28 @@ TEST(QtEvents, SignalsCloseSessionAndMouseBecomeTheFormsEvents) {
     // Once it is placed, or once the user has pressed it, a place it is given is reported.
     host.move(120, 90), Settle();
     EXPECT_EQ(events.moves, (std::vector<std::pair<float, float>>{{1800, 1350}}));
+}
+
+// How the clock shows itself: as TORVEN_PLATFORM asks, else on the layer shell where the
+// Wayland compositor offers it, else on X where there is an X display, else on Wayland; the
+// compositor is asked only where its answer decides.
+TEST(QtCommandLine, ThePresenterFollowsTheAskTheLayerShellAndTheDisplays) {
+    using enum qt::Presenter;
+    const std::tuple<const char*, bool, bool, bool, std::optional<qt::Presenter>, int> rows[] = {
+        // TORVEN_PLATFORM, Wayland display, X display, layer shell: presenter, compositor asked
+        {"x11", true, true, true, kX11, 0},    {"wayland", false, true, false, kWayland, 0},
+        {"", true, true, true, kWayland, 1},   {"", true, true, false, kX11, 1},
+        {"", true, false, false, kWayland, 1}, {"", false, true, true, kX11, 0},
+        {"", false, false, true, kX11, 0},     {"X11", true, true, true, std::nullopt, 0},
+    };
+    for (const auto& [asked, wayland, x11, layerShell, presenter, probes] : rows) {
+        int asks = 0;
+        EXPECT_EQ(
+            std::pair(qt::ChoosePresenter(asked, wayland, x11, [&] { return ++asks, layerShell; }),
+                      asks),
+            std::pair(presenter, probes))
+            << asked << wayland << x11 << layerShell;
+    }
 }
 
 }  // namespace
