@@ -41,6 +41,9 @@ class WallClock {
     DateTime nowLocal_;
 };
 
+// Writes the line on stderr, its line breaks as spaces.
+void WarnOnStderr(std::string_view line);
+
 // The per-user settings file (~/.config/TORVEN/TORVEN.conf: QSettings' own, for `app`), as
 // FormsRuntime::GetSetting and SaveSettings describe the store. A save that fails or cannot
 // keep the file's mode says so through `warn`.

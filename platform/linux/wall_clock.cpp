@@ -2,9 +2,11 @@
 
 #include <sys/timerfd.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <iostream>
 
 namespace torven {
 namespace {
@@ -61,6 +63,12 @@ DateTime WallClock::Now() {
                      local.tm_hour,        local.tm_min,     local.tm_sec};
     }
     return nowLocal_;
+}
+
+void WarnOnStderr(std::string_view line) {
+    std::string text(line);
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::cerr << text << std::endl;
 }
 
 }  // namespace torven

@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
-#include <iostream>
 
 #include "readout.h"
 #include "x11_window.h"
@@ -172,7 +171,7 @@ void ClockWindow::ShowWithoutActivating() {
 }
 
 void ClockWindow::ResizeTo(QSize size) {
-    const int most = std::max(1, static_cast<int>(kMaxSidePixels / devicePixelRatioF()));
+    const int most = MostSide(devicePixelRatioF());
     size = size.boundedTo(QSize(most, most));
     if (size == size_ && devicePixelRatioF() == ratio_) return;
     size_ = size;
@@ -286,9 +285,7 @@ DateTime ClockWindow::Now() {
 }
 
 void ClockWindow::Warn(std::string_view line) {
-    std::string text(line);
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    std::cerr << text << std::endl;
+    WarnOnStderr(line);
 }
 
 void ClockWindow::DestroyForm(int exitStatus) {

@@ -1,0 +1,35 @@
+// TORVEN on a Wayland desktop: torven hands a Wayland session to this program.
+#include <glib-unix.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "clock_surface.h"
+#include "form1.h"
+
+int main(int argc, char* argv[]) {
+    // The compositor knows the clock as torven, as the desktop entry names it.
+    g_set_prgname("torven");
+    gdk_set_allowed_backends("wayland");
+    if (!gtk_init_check(&argc, &argv)) {
+        const char* display = g_getenv("WAYLAND_DISPLAY");
+        std::fprintf(stderr, "TORVEN: cannot connect to the Wayland display \"%s\"\n",
+                     display ? display : "");
+        return 1;
+    }
+    torven::gtk::ClockSurface surface;
+    torven::Form1 form(surface);
+    surface.Attach(form);
+    // Each ending signal saves the settings as Exit does.
+    for (const int number : {SIGTERM, SIGINT, SIGHUP})
+        g_unix_signal_add(
+            number,
+            [](gpointer form) -> gboolean {
+                static_cast<torven::Form1*>(form)->Unload();
+                return G_SOURCE_CONTINUE;
+            },
+            &form);
+    surface.Start();
+    if (form.Loaded()) gtk_main();
+    return surface.ExitStatus();
+}
