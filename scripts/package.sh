@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 if [ "${TORVEN_SKIP_SETUP:-0}" != 1 ] &&
-    ! dpkg -s qt6-base-dev g++-mingw-w64-x86-64-posix wixl zip dpkg-dev >/dev/null 2>&1; then
+    ! dpkg -s qt6-base-dev libgtk-layer-shell-dev g++-mingw-w64-x86-64-posix wixl zip dpkg-dev \
+        >/dev/null 2>&1; then
     bash scripts/setup.sh
 fi
 # Debian's hardening flags, as its own packages are built.
@@ -45,7 +46,8 @@ printf 'torven (%s) unstable; urgency=medium\n\n%s\n\n -- %s  %s\n' "$version" "
 gzip -9n "$deb/usr/share/man/man1/torven.1"
 mkdir -p "$work/debian" "$deb/DEBIAN"
 printf 'Source: torven\n\nPackage: torven\nArchitecture: amd64\n' >"$work/debian/control"
-depends=$(cd "$work" && dpkg-shlibdeps -O "$deb/usr/bin/torven" | sed -n 's/^shlibs:Depends=//p')
+depends=$(cd "$work" && dpkg-shlibdeps -O "$deb/usr/bin/torven" "$deb/usr/libexec/torven/torven-wayland" |
+    sed -n 's/^shlibs:Depends=//p')
 cat >"$deb/DEBIAN/control" <<EOF
 Package: torven
 Version: $version
@@ -62,6 +64,10 @@ Description: small round analog desktop clock
  date and the time inside it. Drag it with the left mouse button; the right
  button opens its menu (always in front, colours by the hour of the day, four
  size steps, colours, reset). It remembers its place, size and colours.
+ .
+ In a Wayland session it sits on the desktop as a layer surface where the
+ compositor offers one (sway, KDE Plasma), else it runs through XWayland, else
+ as a plain Wayland window (GTK 3).
  .
  The menu is in Japanese; the Japanese font is recommended for it.
 EOF

@@ -29,16 +29,23 @@ expect() { [ "$1" = "$2" ] || fail "expected $2, got $1"; }
 expect "$(run --version)" "TORVEN $version [0]"
 expect "$(run --none)" 'torven: unknown argument "--none" (see torven --help) [2]'
 help=$(run --help)
-[[ $help == *"~/.config/TORVEN/TORVEN.conf"*"SIGTERM, SIGINT or SIGHUP"*"[0]" ]] || fail "--help: $help"
+[[ $help == *"~/.config/TORVEN/TORVEN.conf"*"SIGTERM, SIGINT or SIGHUP"*"TORVEN_PLATFORM=x11"*"[0]" ]] ||
+    fail "--help: $help"
 expect "$(DISPLAY=:9999 run)" 'torven: cannot open the display ":9999" [1]'
 expect "$(unset DISPLAY && run)" 'torven: cannot open the display: DISPLAY is not set [1]'
-# A Wayland session: the clock runs on X whatever platform is asked for; with no X display
-# it says so and leaves the settings as they were.
-mkdir -p "$work/cfg/TORVEN" && printf '[Startup]\nSize=3200\n' >"$work/cfg/TORVEN/TORVEN.conf"
-wayland() { XDG_CONFIG_HOME=$work/cfg WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland run; }
+# A Wayland session: with no compositor that offers the layer shell the clock runs on X where
+# there is an X display, else as a plain Wayland window; TORVEN_PLATFORM chooses instead. Here
+# neither display can be opened, and the settings stay as they were.
+mkdir -p "$work/cfg/TORVEN" "$work/run" && printf '[Startup]\nSize=3200\n' >"$work/cfg/TORVEN/TORVEN.conf"
+chmod 700 "$work/run"
+wayland() { XDG_CONFIG_HOME=$work/cfg XDG_RUNTIME_DIR=$work/run WAYLAND_DISPLAY=wayland-0 run; }
 expect "$(DISPLAY=:9999 wayland)" 'torven: cannot open the display ":9999" [1]'
-expect "$(unset DISPLAY && wayland)" \
-    'torven: cannot open the display: DISPLAY is not set (on Wayland the clock needs XWayland) [1]'
+expect "$(unset DISPLAY && wayland)" 'TORVEN: cannot connect to the Wayland display "wayland-0" [1]'
+expect "$(unset DISPLAY && TORVEN_PLATFORM=x11 wayland)" \
+    'torven: cannot open the display: DISPLAY is not set (TORVEN_PLATFORM=x11 asks for X) [1]'
+expect "$(DISPLAY=:9999 TORVEN_PLATFORM=wayland wayland)" \
+    'TORVEN: cannot connect to the Wayland display "wayland-0" [1]'
+expect "$(TORVEN_PLATFORM=gtk wayland)" 'torven: TORVEN_PLATFORM is "gtk", not x11 or wayland [2]'
 expect "$(cat "$work/cfg/TORVEN/TORVEN.conf")" "$(printf '[Startup]\nSize=3200')"
 # Qt's offscreen platform, the tests': the clock starts.
 status=0 && HOME=$work XDG_CONFIG_HOME=$work QT_QPA_PLATFORM=offscreen \

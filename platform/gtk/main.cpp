@@ -8,13 +8,19 @@
 #include "form1.h"
 
 int main(int argc, char* argv[]) {
+    if (argc > 1) {  // torven has read the command line
+        std::fputs("TORVEN: torven-wayland takes no arguments (see torven --help)\n", stderr);
+        return 2;
+    }
     // The compositor knows the clock as torven, as the desktop entry names it.
     g_set_prgname("torven");
     gdk_set_allowed_backends("wayland");
     if (!gtk_init_check(&argc, &argv)) {
         const char* display = g_getenv("WAYLAND_DISPLAY");
-        std::fprintf(stderr, "TORVEN: cannot connect to the Wayland display \"%s\"\n",
-                     display ? display : "");
+        if (display && *display)
+            std::fprintf(stderr, "TORVEN: cannot connect to the Wayland display \"%s\"\n", display);
+        else
+            std::fputs("TORVEN: cannot connect to Wayland: WAYLAND_DISPLAY is not set\n", stderr);
         return 1;
     }
     torven::gtk::ClockSurface surface;
