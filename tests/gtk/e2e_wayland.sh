@@ -51,22 +51,22 @@ case $mode in
         shot() { as_user grim - >"$shots/$1.png"; } ;;
     weston)
         printf '[shell]\nbackground-color=0xff336699\npanel-position=none\n' >"$work/weston.ini"
-        started weston --backend=headless-backend.so --width=640 --height=480 --debug \
+        started weston --backend=headless-backend.so --use-pixman --width=640 --height=480 --debug \
             --socket="$WAYLAND_DISPLAY" --config="$work/weston.ini" --idle-time=0 \
             >"$work/compositor.log" 2>&1
-        shot() { (cd "$work" && rm -f wayland-screenshot-*.png && as_user weston-screenshooter &&
+        shot() { (cd "$work" && rm -f wayland-screenshot-*.png && as_user timeout 5 weston-screenshooter &&
             mv wayland-screenshot-*.png "$shots/$1.png"); } ;;
 esac
 socket() { find "$XDG_RUNTIME_DIR" -name 'wayland-*' -type s | grep .; }
 wait_for socket || fail "no $mode: $(tail -3 "$work/compositor.log")"
 export WAYLAND_DISPLAY=$(basename "$(socket | head -n1)")  # sway names its own
 [ "$mode" != sway ] || export SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
-pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}'; }
+pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}'; }
 # The clock of 107 pixels at x y: the four corners of its box show the desktop ($3, by
 # default #336699), the frame ring its top, the face white.
 round_at() {
     local x=$1 y=$2 desktop=${3:-#336699} spot
-    shot now || return 1
+    shot now 2>/dev/null || return 1
     for spot in "0 0 $desktop" "106 0 $desktop" "0 106 $desktop" "106 106 $desktop" \
         "53 4 #0000FF" "15 52 #FFFFFF"; do
         read -r dx dy colour <<<"$spot"
@@ -83,11 +83,10 @@ if [ "$mode" = weston ]; then
     store 'Top=2250\nLeft=3000'
     start_clock
     wait_for grep -q "no layer shell" "$work/clock.log" || fail "no word on what weston lacks"
-    # Where weston puts it: the first box of the clock's size that is round.
+    # Where weston puts it: the frame ring's box starts a pixel into the window's.
     for _ in $(seq 50); do
-        shot weston && at=$(convert "$shots/weston.png" -depth 8 txt:- |
-            awk -F'[,: ]+' '$0 ~ /#0000FF/ && !seen++ { print $1 - 53, $2 - 4 }') && [ -n "$at" ] &&
-            round_at $at && break
+        shot weston && at=$(convert "$shots/weston.png" -fill black +opaque '#0000FF' -trim 2>/dev/null \
+            -format '%X %Y' info: | awk '{ print $1 - 1, $2 - 1 }') && round_at $at && break
         at=""; sleep 0.2
     done
     [ -n "$at" ] || fail "no round clock on weston"
