@@ -430,16 +430,6 @@ void ClockSurface::MsgBox(std::string_view prompt, std::string_view title) {
     gtk_widget_destroy(box);
 }
 
-std::string ClockSurface::GetSetting(std::string_view app, std::string_view section,
-                                     std::string_view key, std::string_view defaultText) {
-    return ReadSetting(app, section, key, defaultText);
-}
-
-bool ClockSurface::SaveSettings(std::string_view app, std::string_view section,
-                                std::span<const SettingText> values) {
-    return WriteSettings(app, section, values, [this](std::string_view line) { Warn(line); });
-}
-
 void ClockSurface::DestroyForm(int exitStatus) {
     exitStatus_ = exitStatus;
     if (tickSource_) g_source_remove(tickSource_), tickSource_ = 0;

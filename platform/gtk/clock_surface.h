@@ -49,14 +49,15 @@ std::string Mnemonic(std::string_view caption);
 // `items`, and an entry checked is a check item.
 GtkWidget* BuildPopupMenu(std::span<const MenuItem> items);
 
-class ClockSurface : public FormsRuntime {
+class ClockSurface : public LinuxRuntime {
   public:
+    // The window, hidden, at the form's design-time place and size.
     ClockSurface();
     ~ClockSurface() override;
-    ClockSurface(const ClockSurface&) = delete;
-    ClockSurface& operator=(const ClockSurface&) = delete;
+    // The surface behind a window handle of Module1.
+    static ClockSurface& From(std::intptr_t hWnd) { return *reinterpret_cast<ClockSurface*>(hWnd); }
 
-    // The form whose events this window raises, then its Load and the timer.
+    // Attach: the form whose events the window raises; Start: its Load, then the ticks.
     void Attach(FormEvents& events);
     void Start();
     // Raises the form's tick and arms the timer for the start of the next second.
@@ -92,18 +93,12 @@ class ClockSurface : public FormsRuntime {
         return {size_.width * ratio_, size_.height * ratio_, 96.0 * ratio_};
     }
     void ShowImage(std::span<const PixelRect> changed) override;
+    void DestroyForm(int exitStatus) override;
+    int ExitStatus() const { return exitStatus_; }  // the form's, once it has ended the program
+    // Modal, the clock ticking on: the menu at the pointer, the dialogs as ordinary windows.
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;
     void MsgBox(std::string_view prompt, std::string_view title) override;
-    std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
-                           std::string_view defaultText) override;
-    bool SaveSettings(std::string_view app, std::string_view section,
-                      std::span<const SettingText> values) override;
-    DateTime Now() override { return clock_.Now(); }
-    void Warn(std::string_view line) override { WarnOnStderr(line); }
-    void DestroyForm(int exitStatus) override;
-    // What the form ended the program with (0 until it has).
-    int ExitStatus() const { return exitStatus_; }
 
   private:
     static gboolean OnDraw(GtkWidget*, cairo_t* cr, ClockSurface* self);
@@ -134,7 +129,6 @@ class ClockSurface : public FormsRuntime {
     PangoFontDescription* font_ = nullptr;
     PangoContext* text_ = nullptr;  // the labels' text, without anti-aliasing
     GtkWidget* modal_ = nullptr;    // the open menu or dialog
-    WallClock clock_{[this](std::string_view line) { Warn(line); }};
     guint tickSource_ = 0;
     int exitStatus_ = 0;
 };

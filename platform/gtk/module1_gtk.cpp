@@ -5,16 +5,11 @@
 #include "raster.h"
 
 namespace Module1 {
-namespace {
 
-torven::gtk::ClockSurface& Surface(HWND hWnd) {
-    return *reinterpret_cast<torven::gtk::ClockSurface*>(hWnd);
-}
-
-}  // namespace
+using Surface = torven::gtk::ClockSurface;
 
 std::int32_t GetClientRect(HWND hWnd, RECT& lpRect) {
-    const GdkRectangle outer = Surface(hWnd).OuterRect();
+    const GdkRectangle outer = Surface::From(hWnd).OuterRect();
     lpRect = {0, 0, outer.width, outer.height};
     return 1;
 }
@@ -31,12 +26,12 @@ HRGN CreateEllipticRgnIndirect(const RECT& lpRect) {
 }
 
 std::int32_t SetWindowRgn(HWND hWnd, HRGN hRgn, bool /*bRedraw: the input region only*/) {
-    Surface(hWnd).SetShape(reinterpret_cast<cairo_region_t*>(hRgn));
+    Surface::From(hWnd).SetShape(reinterpret_cast<cairo_region_t*>(hRgn));
     return 1;
 }
 
 std::int32_t GetWindowRect(HWND hWnd, RECT& lpRect) {
-    const GdkRectangle r = Surface(hWnd).OuterRect();
+    const GdkRectangle r = Surface::From(hWnd).OuterRect();
     lpRect = {r.x, r.y, r.x + r.width, r.y + r.height};
     return 1;
 }
@@ -45,8 +40,8 @@ std::int32_t GetWindowRect(HWND hWnd, RECT& lpRect) {
 std::int32_t SetWindowPos(HWND hWnd, HWND hWndInsertAfter, std::int32_t, std::int32_t, std::int32_t,
                           std::int32_t, std::uint32_t wFlags) {
     if (hWndInsertAfter == HWND_TOPMOST || hWndInsertAfter == HWND_NOTOPMOST)
-        Surface(hWnd).SetAlwaysInFront(hWndInsertAfter == HWND_TOPMOST);
-    if (wFlags & SWP_SHOWWINDOW) Surface(hWnd).ShowWithoutActivating();
+        Surface::From(hWnd).SetAlwaysInFront(hWndInsertAfter == HWND_TOPMOST);
+    if (wFlags & SWP_SHOWWINDOW) Surface::From(hWnd).ShowWithoutActivating();
     return 1;
 }
 

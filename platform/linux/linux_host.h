@@ -52,4 +52,22 @@ std::string ReadSetting(std::string_view app, std::string_view section, std::str
 bool WriteSettings(std::string_view app, std::string_view section,
                    std::span<const SettingText> values, const Warning& warn);
 
+// What both Linux hosts' runtimes do alike: the settings file, the clock, stderr.
+class LinuxRuntime : public FormsRuntime {
+  public:
+    std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
+                           std::string_view defaultText) override {
+        return ReadSetting(app, section, key, defaultText);
+    }
+    bool SaveSettings(std::string_view app, std::string_view section,
+                      std::span<const SettingText> values) override {
+        return WriteSettings(app, section, values, [this](std::string_view line) { Warn(line); });
+    }
+    DateTime Now() override { return clock_.Now(); }
+    void Warn(std::string_view line) override { WarnOnStderr(line); }
+
+  protected:
+    WallClock clock_{[this](std::string_view line) { Warn(line); }};
+};
+
 }  // namespace torven

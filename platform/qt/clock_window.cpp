@@ -270,24 +270,6 @@ void ClockWindow::MsgBox(std::string_view prompt, std::string_view title) {
     box.exec();
 }
 
-std::string ClockWindow::GetSetting(std::string_view app, std::string_view section,
-                                    std::string_view key, std::string_view defaultText) {
-    return ReadSetting(app, section, key, defaultText);
-}
-
-bool ClockWindow::SaveSettings(std::string_view app, std::string_view section,
-                               std::span<const SettingText> values) {
-    return WriteSettings(app, section, values, [this](std::string_view line) { Warn(line); });
-}
-
-DateTime ClockWindow::Now() {
-    return clock_.Now();
-}
-
-void ClockWindow::Warn(std::string_view line) {
-    WarnOnStderr(line);
-}
-
 void ClockWindow::DestroyForm(int exitStatus) {
     exitStatus_ = exitStatus;
     tickNotifier_.setEnabled(false);

@@ -36,7 +36,7 @@ Color FromQColor(const QColor& color);
 // The popup menu for the entries; each action's data() is its index in `items`.
 std::unique_ptr<QMenu> BuildPopupMenu(std::span<const MenuItem> items, QWidget* parent);
 
-class ClockWindow : public QWidget, public FormsRuntime {
+class ClockWindow : public QWidget, public LinuxRuntime {
   public:
     ClockWindow();
     ~ClockWindow() override;
@@ -83,12 +83,6 @@ class ClockWindow : public QWidget, public FormsRuntime {
     int PopupMenu(std::span<const MenuItem> items) override;
     std::optional<Color> ShowColor() override;
     void MsgBox(std::string_view prompt, std::string_view title) override;
-    std::string GetSetting(std::string_view app, std::string_view section, std::string_view key,
-                           std::string_view defaultText) override;
-    bool SaveSettings(std::string_view app, std::string_view section,
-                      std::span<const SettingText> values) override;
-    DateTime Now() override;
-    void Warn(std::string_view line) override;
     void DestroyForm(int exitStatus) override;
     // What the form ended the program with (0 until it has).
     int ExitStatus() const { return exitStatus_; }
@@ -126,7 +120,6 @@ class ClockWindow : public QWidget, public FormsRuntime {
     // it first shows; nothing until it shows.
     std::optional<std::chrono::steady_clock::time_point> placedBy_;
     X11Push push_;  // where the tick's pixels go, if it can take them
-    WallClock clock_{[this](std::string_view line) { Warn(line); }};
     QSocketNotifier tickNotifier_{QSocketNotifier::Read};
     int exitStatus_ = 0;
 };
