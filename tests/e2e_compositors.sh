@@ -76,7 +76,7 @@ for on in sway weston kwin; do
     store
     chown -R "$compositor_user" "$XDG_CONFIG_HOME"
     install -m 755 "$program" "$compositor_work/torven"
-    as_user "$compositor_work/torven" &
+    as_user env TORVEN_PLATFORM=x11 "$compositor_work/torven" &  # not the layer shell
     wait_for window || fail "no clock window"
     sleep 1
     read -r x y <<<"$(place)"

@@ -36,6 +36,6 @@ int main(int argc, char* argv[]) {
             },
             &form);
     surface.Start();
-    if (form.Loaded()) gtk_main();
+    gtk_main();
     return surface.ExitStatus();
 }

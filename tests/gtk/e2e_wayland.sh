@@ -1,66 +1,36 @@
 #!/usr/bin/env bash
 # The real clock in a Wayland session with no X server, on Debian's compositors started
-# headless, as a person meets it; judged by the compositor's own screenshots.
+# headless (scripts/private_compositor.sh), as a person meets it; judged by the compositor's
+# own screenshots.
 #   e2e_wayland.sh sway <torven> <virtual_input> <shots>   a layer surface: at the stored place,
 #       round, not a window; in front of a window opened after it, behind it once the menu
-#       (by keys) says so; a drag saved and shown at the next start; About as a window
-#   e2e_wayland.sh weston <torven> <virtual_input> <shots> a plain window: round, stays up, the
-#       stored place kept
-# sway refuses root: as root, the compositor and its clients run as nobody.
+#       (by keys) says so; About as a window; a drag saved and shown at the next start
+#   e2e_wayland.sh kwin ...     a layer surface at the stored place, round
+#   e2e_wayland.sh weston ...   a plain window: round, stays up, the stored place kept
 set -euo pipefail
 mode=$1 torven=$(realpath "$2") input=$(realpath "$3") shots=$(realpath -m "$4")
 mkdir -p "$shots"
-work=$(mktemp -d)
-chmod 755 "$work"
-pids=()
+source "$(dirname "$0")/../../scripts/private_compositor.sh"
 finish() {
     exec 7>&- 2>/dev/null || true
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-    rm -rf "$work"
+    end_compositor
 }
 trap finish EXIT
 fail() { echo "FAIL [$mode]: $*" >&2; shot "$mode-failed" 2>/dev/null; exit 1; }
 wait_for() {  # polls a command for up to ten seconds
     for _ in $(seq 50); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done; return 1
 }
-as_user() {
-    if [ "$(id -u)" = 0 ]; then setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; else "$@"; fi
+shot() { screenshot "$shots/$1.png"; }
+start_compositor "$mode" || fail "no $mode"
+work=$compositor_work
+started() {  # as_user in the background, with this stdin; $started is its pid
+    as_user sh -c 'echo $$ >"$0"; exec "$@"' "$HOME/pid" "$@" <&0 &
+    wait_for test -s "$HOME/pid" || fail "$1 did not start"
+    started=$(cat "$HOME/pid") && rm "$HOME/pid"
 }
-started() {  # as_user in the background, with this stdin; ended with the test, $started its pid
-    if [ "$(id -u)" = 0 ]; then setpriv --reuid=nobody --regid=nogroup --clear-groups "$@" <&0 &
-    else "$@" <&0 & fi
-    started=$!
-    pids+=($started)
-}
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/run
-export WAYLAND_DISPLAY=wayland-e2e NO_AT_BRIDGE=1
-unset DISPLAY TORVEN_PLATFORM QT_QPA_PLATFORM
-mkdir -p "$XDG_CONFIG_HOME/TORVEN" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-[ "$(id -u)" != 0 ] || chown -R nobody:nogroup "$work"
 conf=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf
-store() { as_user sh -c "printf '[Startup]\n$1\n' >'$conf'"; }
+store() { as_user sh -c "mkdir -p '${conf%/*}' && printf '[Startup]\n$1\n' >'$conf'"; }
 stored() { sed -n '/^\[Startup\]/,/^$/p' "$conf" | grep -E "^($1)=" | sort | tr '\n' ' '; }
-
-# The desktop: 640 x 480, #336699.
-case $mode in
-    sway)
-        printf 'xwayland disable\noutput * resolution 640x480 bg #336699 solid_color\n' >"$work/sway.conf"
-        WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-            started sway -c "$work/sway.conf" -d >"$work/compositor.log" 2>&1
-        shot() { as_user grim - >"$shots/$1.png"; } ;;
-    weston)
-        printf '[shell]\nbackground-color=0xff336699\npanel-position=none\n' >"$work/weston.ini"
-        started weston --backend=headless-backend.so --use-pixman --width=640 --height=480 --debug \
-            --socket="$WAYLAND_DISPLAY" --config="$work/weston.ini" --idle-time=0 \
-            >"$work/compositor.log" 2>&1
-        shot() { (cd "$work" && rm -f wayland-screenshot-*.png && as_user timeout 5 weston-screenshooter &&
-            mv wayland-screenshot-*.png "$shots/$1.png"); } ;;
-esac
-socket() { find "$XDG_RUNTIME_DIR" -name 'wayland-*' -type s | grep .; }
-wait_for socket || fail "no $mode: $(tail -3 "$work/compositor.log")"
-export WAYLAND_DISPLAY=$(basename "$(socket | head -n1)")  # sway names its own
-[ "$mode" != sway ] || export SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
 pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}'; }
 # The clock of 107 pixels at x y: the four corners of its box show the desktop ($3, by
 # default #336699), the frame ring its top, the face white.
@@ -78,6 +48,16 @@ start_clock() {
     clock=$started
 }
 ended() { ! kill -0 "$clock" 2>/dev/null; }
+if [ "$mode" = kwin ]; then
+    store 'Top=2250\nLeft=3000'
+    start_clock
+    wait_for round_at 200 150 '#000000' || fail "not round at 200,150"  # kwin's desktop is black
+    shot kwin
+    kill "$clock" && wait_for ended || fail "SIGTERM did not end the clock"
+    [ "$(stored 'Top|Left')" = "Left=3000 Top=2250 " ] || fail "saved $(stored 'Top|Left')"
+    echo "ok [$mode]"
+    exit 0
+fi
 
 if [ "$mode" = weston ]; then
     store 'Top=2250\nLeft=3000'
@@ -101,7 +81,7 @@ fi
 # sway: a pointer and a keyboard that stay.
 mkfifo "$work/input"
 exec 7<>"$work/input"
-started "$input" 640 480 <"$work/input"
+started "$input" 1024 768 <"$work/input"
 do_input() { printf '%s\n' "$@" >&7; sleep 0.3; }
 menu() {  # right-click at x y, then the keys (evdev codes)
     do_input "move $1 $2" "press 273" "release 273"

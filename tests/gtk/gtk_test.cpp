@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "access.h"
 #include "clock_surface.h"
 #include "form1.h"
 #include "host_suite.h"
@@ -111,12 +112,12 @@ TEST(GtkMenu, TheFormsEntriesTheDialogsAndTheClockTickingOn) {
          {std::pair("色変化(&H)", "色変化(_H)"), {"a && b_c", "a & b__c"}, {"&x&", "_x"}})
         EXPECT_EQ(gtk::Mnemonic(caption), label);
     GtkClock c;
-    GtkWidget* menu = g_object_ref_sink(gtk::BuildPopupMenu(c.form.Menu()));
+    GtkWidget* menu = g_object_ref_sink(gtk::BuildPopupMenu(Form1Access::Menu(c.form)));
     GList* entries = gtk_container_get_children(GTK_CONTAINER(menu));
     ASSERT_EQ(g_list_length(entries), 16u);
     for (int i = 0; i < 16; ++i) {
         auto* entry = GTK_MENU_ITEM(g_list_nth_data(entries, i));
-        const MenuItem& item = c.form.Menu()[i];
+        const MenuItem& item = Form1Access::Menu(c.form)[i];
         const std::string label = item.IsSeparator() ? "-" : gtk_menu_item_get_label(entry);
         EXPECT_EQ(std::tuple(label, GTK_IS_SEPARATOR_MENU_ITEM(entry),
                              GTK_IS_CHECK_MENU_ITEM(entry) &&
@@ -144,7 +145,8 @@ TEST(GtkMenu, TheFormsEntriesTheDialogsAndTheClockTickingOn) {
     });
     GdkEvent* press = Pointer(GDK_BUTTON_PRESS, c.Window(), 50, 50, 3, 0);
     gtk_main_do_event(press);
-    EXPECT_EQ(std::pair(c.Width(), c.form.Variables().prevSecondPos), std::pair(3210.0f, 40));
+    EXPECT_EQ(std::pair(c.Width(), Form1Access::Variables(c.form).prevSecondPos),
+              std::pair(3210.0f, 40));
     WhenOpened([](GtkWidget* open) { gtk_menu_shell_deactivate(GTK_MENU_SHELL(open)); });
     gtk_main_do_event(press), gdk_event_free(press);
     EXPECT_EQ(c.Width(), 3210.0f);
@@ -156,7 +158,7 @@ TEST(GtkMenu, TheFormsEntriesTheDialogsAndTheClockTickingOn) {
         about = std::string(gtk_window_get_title(GTK_WINDOW(open))) + ": " + text;
         g_free(text), gtk_dialog_response(GTK_DIALOG(open), GTK_RESPONSE_OK);
     });
-    c.form.Click(14);
+    Form1Access::Click(c.form, 14);
     EXPECT_EQ(about, "TORVEN: Copyright (C) 2026 The TORVEN developers\nTORVEN Ver" TORVEN_VERSION);
     for (const int response : {GTK_RESPONSE_OK, GTK_RESPONSE_CANCEL}) {
         WhenOpened([response](GtkWidget* open) {
