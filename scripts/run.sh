@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the clock and starts it on $DISPLAY. With no display it starts a private X
+# Builds the clock and starts it in the desktop session. With no display it starts a private X
 # server with a window manager, runs the clock for a few seconds, saves a screenshot
 # and prints where.
 #   TORVEN_SKIP_SETUP=1     do not install packages (scripts/setup.sh)
@@ -7,14 +7,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ "${TORVEN_SKIP_SETUP:-0}" != 1 ] && ! dpkg -s qt6-base-dev xvfb openbox >/dev/null 2>&1; then
+if [ "${TORVEN_SKIP_SETUP:-0}" != 1 ] &&
+    ! dpkg -s qt6-base-dev libgtk-layer-shell-dev xvfb openbox >/dev/null 2>&1; then
     bash scripts/setup.sh
 fi
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTORVEN_BUILD_TESTS=OFF >/dev/null
 cmake --build build-release -j"$(nproc)"
 torven=build-release/platform/qt/torven
 
-if [ -n "${DISPLAY:-}" ]; then  # in a Wayland session, XWayland's
+if [ -n "${WAYLAND_DISPLAY:-}${DISPLAY:-}" ]; then  # torven chooses Wayland or X
     exec "$torven"
 fi
 
