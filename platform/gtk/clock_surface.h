@@ -13,7 +13,7 @@
 // menu at the pointer, the colour and message dialogs as ordinary windows, all modal with the
 // clock ticking on; the settings file the X11 clock keeps; a tick at the start of each second
 // of the system clock, at once when the clock is set; the form unloaded when the compositor
-// goes away.
+// goes away. The menu and the dialogs are in menu_dialogs.cpp.
 #pragma once
 
 #include <gtk/gtk.h>

@@ -4,17 +4,13 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <iostream>
 
 namespace torven {
-namespace {
-
-// The tick comes this long after the second begins (nanoseconds).
-constexpr long kTickDelay = 2'000'000;
-
-}  // namespace
+namespace {}  // namespace
 
 // The timer is cancelled when the clock is set; the machine's resume counts as a set.
 WallClock::WallClock(Warning warn)
@@ -30,10 +26,13 @@ WallClock::~WallClock() {
 // The form draws only when the second it reads is new: one tick just after each second
 // begins is every tick that can change the face.
 bool WallClock::Arm() {
+    using std::chrono::seconds, std::chrono::nanoseconds;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
+    const nanoseconds tick = NextTick(seconds(now.tv_sec) + nanoseconds(now.tv_nsec));
     itimerspec next{};
-    next.it_value = {now.tv_sec + 1, kTickDelay};
+    next.it_value = {static_cast<std::time_t>(tick / seconds(1)),
+                     static_cast<long>((tick % seconds(1)).count())};
     if (timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &next, nullptr) == 0)
         return true;
     warn_(std::string("TORVEN: the timer cannot be set, the clock stands still: ") +
