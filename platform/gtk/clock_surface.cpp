@@ -93,7 +93,11 @@ ClockSurface::ClockSurface() : window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)) {
         gtk_widget_set_visual(window_, rgba);
     gtk_widget_add_events(
         window_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK);
-    layered_ = gtk_layer_is_supported();
+#ifdef GDK_WINDOWING_WAYLAND
+    GdkDisplay* display = gtk_widget_get_display(window_);
+    layered_ = GDK_IS_WAYLAND_DISPLAY(display) &&
+               OffersLayerShell(gdk_wayland_display_get_wl_display(display));
+#endif
     if (layered_) {
         gtk_layer_init_for_window(window);
         gtk_layer_set_namespace(window, "torven");
@@ -101,8 +105,10 @@ ClockSurface::ClockSurface() : window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)) {
         gtk_layer_set_anchor(window, GTK_LAYER_SHELL_EDGE_LEFT, TRUE);
         // Placed from the output's own corner, over panels, pushing no window aside.
         gtk_layer_set_exclusive_zone(window, -1);
-        // A menu of a layer surface takes keys only from a surface that may have them.
-        gtk_layer_set_keyboard_mode(window, GTK_LAYER_SHELL_KEYBOARD_MODE_ON_DEMAND);
+        // A menu of a layer surface takes keys only from a surface that may have them, on
+        // demand (the layer shell's fourth version; kwin 5.27 has the third).
+        if (gtk_layer_get_protocol_version() >= 4)
+            gtk_layer_set_keyboard_mode(window, GTK_LAYER_SHELL_KEYBOARD_MODE_ON_DEMAND);
     }
     g_signal_connect(window_, "draw", G_CALLBACK(OnDraw), this);
     g_signal_connect(window_, "button-press-event", G_CALLBACK(OnButton), this);

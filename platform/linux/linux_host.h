@@ -1,5 +1,5 @@
-// What both Linux hosts share below their toolkits: the wall clock the ticks run on, and the
-// settings file.
+// What both Linux hosts share below their toolkits: the wall clock the ticks run on, the
+// settings file, and the question whether a Wayland compositor offers the layer shell.
 #pragma once
 
 #include <ctime>
@@ -10,7 +10,12 @@
 
 #include "forms_runtime.h"
 
+struct wl_display;
+
 namespace torven {
+
+// Whether the compositor offers the layer shell (zwlr_layer_shell_v1), after a round trip.
+bool OffersLayerShell(wl_display* display);
 
 // One line for the user's diagnostics: the runtime's Warn.
 using Warning = std::function<void(std::string_view line)>;

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <string>
 
+#include "linux_host.h"
+
 namespace torven::qt {
 namespace {
 
@@ -41,22 +43,11 @@ bool Set(const char* variable) {
     return value != nullptr && *value != '\0';
 }
 
-// Whether the compositor of WAYLAND_DISPLAY offers the layer shell: its registry's globals,
-// after one round trip.
+// Whether the compositor of WAYLAND_DISPLAY offers the layer shell.
 bool LayerShellOffered() {
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr) return false;
-    bool offered = false;
-    static constexpr wl_registry_listener kListener{
-        [](void* data, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
-            if (std::string_view(interface) == "zwlr_layer_shell_v1")
-                *static_cast<bool*>(data) = true;
-        },
-        [](void*, wl_registry*, std::uint32_t) {}};
-    wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &kListener, &offered);
-    wl_display_roundtrip(display);
-    wl_registry_destroy(registry);
+    const bool offered = OffersLayerShell(display);
     wl_display_disconnect(display);
     return offered;
 }

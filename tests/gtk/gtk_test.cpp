@@ -14,11 +14,16 @@
 namespace torven::testing {
 namespace {
 
-void Settle(GtkWidget* window) {
-    for (int i = 0; i < 400 && !gtk_widget_get_mapped(window); ++i)
+// Runs the loop until `done` holds, for up to two seconds.
+void Until(const std::function<bool()>& done) {
+    for (int i = 0; i < 400 && !done(); ++i)
         gtk_main_iteration_do(FALSE), g_usleep(5000);
     while (gtk_events_pending())
         gtk_main_iteration_do(FALSE);
+}
+
+void Settle(GtkWidget* window) {
+    Until([window] { return gtk_widget_get_mapped(window); });
 }
 
 // The window, its clock set by the test, with a settings folder of its own.
@@ -156,6 +161,10 @@ TEST(GtkMenu, TheFormsEntriesTheDialogsAndTheClockTickingOn) {
         gchar* text = nullptr;
         g_object_get(open, "text", &text, nullptr);
         about = std::string(gtk_window_get_title(GTK_WINDOW(open))) + ": " + text;
+        int x = 0, y = 0, width = 0, height = 0;  // in the middle of the screen, not on the clock
+        gtk_window_get_position(GTK_WINDOW(open), &x, &y);
+        gtk_window_get_size(GTK_WINDOW(open), &width, &height);
+        EXPECT_LE(std::abs(2 * x + width - 1280) + std::abs(2 * y + height - 1024), 16);
         g_free(text), gtk_dialog_response(GTK_DIALOG(open), GTK_RESPONSE_OK);
     });
     Form1Access::Click(c.form, 14);
@@ -196,6 +205,13 @@ TEST(GtkEvents, APlainWindowLeavesItsMovesToTheCompositor) {
                                             {'D', 4, 0, 15, 30}}));
     host.SetLeft(1800), host.SetTop(1350);
     EXPECT_EQ(std::tuple(host.Left(), host.Top(), events.moves.size()), std::tuple(1800, 1350, 0u));
+    // The window takes a smaller size too; the monitor is Xvfb's screen.
+    host.SetWidth(600), host.SetHeight(450);
+    Until([&] { return gtk_widget_get_allocated_width(host.Window()) == 40; });
+    EXPECT_EQ(std::tuple(gtk_widget_get_allocated_width(host.Window()),
+                         gtk_widget_get_allocated_height(host.Window()), host.Monitors().size(),
+                         host.Monitors()[0].right, host.Monitors()[0].bottom),
+              std::tuple(40, 30, 1u, 1280 * 15.0f, 1024 * 15.0f));
 }
 
 // A layer surface's place: the output that holds it, else the first, and its margins there;
