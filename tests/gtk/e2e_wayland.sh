@@ -4,7 +4,8 @@
 # own screenshots.
 #   e2e_wayland.sh sway <torven> <virtual_input> <shots>   a layer surface: at the stored place,
 #       round, not a window; in front of a window opened after it, behind it once the menu
-#       (by keys) says so; About as a window; a drag saved and shown at the next start
+#       (by keys) says so; About as a window; a drag saved and shown at the next start, and
+#       saved when sway ends
 #   e2e_wayland.sh kwin ...     a layer surface at the stored place, round
 #   e2e_wayland.sh weston ...   a plain window: round, stays up, the stored place kept
 set -euo pipefail
@@ -120,6 +121,10 @@ wait_for ended || fail "Exit did not end the clock"
 start_clock
 wait_for round_at 240 170 || fail "not at the saved place 240,170"
 shot sway
-kill "$clock" && wait_for ended || fail "SIGTERM did not end the clock"
-[ "$(stored 'Top|Left')" = "Left=3600 Top=2550 " ] || fail "saved $(stored 'Top|Left')"
+# Moved again, and the session ends (sway exits): the clock saves as it goes.
+do_input "move 290 220" "press 272" "move 300 230" "move 310 240" "release 272"
+wait_for round_at 260 190 || fail "not dragged to 260,190"
+swaymsg exit >/dev/null 2>&1 || true  # sway may go before it answers
+wait_for ended || fail "the clock outlived sway"
+[ "$(stored 'Top|Left')" = "Left=3900 Top=2850 " ] || fail "saved $(stored 'Top|Left')"
 echo "ok [$mode]"
