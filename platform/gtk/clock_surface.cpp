@@ -118,7 +118,8 @@ ClockSurface::ClockSurface() : window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)) {
                                  self->ResizeTo(self->size_.width, self->size_.height);
                              }),
                              this);
-    g_signal_connect_swapped(window_, "delete-event", G_CALLBACK(+[](ClockSurface* self) {
+    g_signal_connect_swapped(window_, "delete-event",
+                             G_CALLBACK(+[](ClockSurface* self) -> gboolean {
                                  // The form decides; its Unload destroys the window.
                                  if (self->events_) self->events_->Unload();
                                  return TRUE;
