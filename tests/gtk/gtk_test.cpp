@@ -35,23 +35,25 @@ class GtkHost : public Host, public gtk::ClockSurface {
     void Attach(FormEvents& events) override { ClockSurface::Attach(events); }
     void Show() override { ShowWithoutActivating(), Settle(Window()); }
     // What the window's paint draws, -1 outside the region that takes the pointer.
+    // At device pixels, as the window's buffer holds them.
     Shot Take() override {
         Settle(Window());
-        const GdkRectangle r = OuterRect();
-        cairo_surface_t* target =
-            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, r.width, r.height);
+        const int scale = gtk_widget_get_scale_factor(Window());
+        const int w = OuterRect().width * scale, h = OuterRect().height * scale;
+        cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+        cairo_surface_set_device_scale(target, scale, scale);
         cairo_t* cr = cairo_create(target);
         gtk_widget_draw(Window(), cr);
         cairo_destroy(cr);
         cairo_surface_flush(target);
         const auto* pixels =
             reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(target));
-        Shot shot{r.width, r.height, {}};
-        for (int y = 0; y < r.height; ++y)
-            for (int x = 0; x < r.width; ++x) {
-                const std::uint32_t p = pixels[y * r.width + x];
+        Shot shot{w, h, {}};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = pixels[y * w + x];
                 shot.pixels.push_back(
-                    Shape() && !cairo_region_contains_point(Shape(), x, y)
+                    Shape() && !cairo_region_contains_point(Shape(), x / scale, y / scale)
                         ? -1
                         : Color((p >> 16 & 0xFF) | (p & 0xFF00) | (p & 0xFF) << 16));
             }
@@ -205,6 +207,15 @@ TEST(GtkEvents, APlainWindowLeavesItsMovesToTheCompositor) {
                                             {'D', 4, 0, 15, 30}}));
     host.SetLeft(1800), host.SetTop(1350);
     EXPECT_EQ(std::tuple(host.Left(), host.Top(), events.moves.size()), std::tuple(1800, 1350, 0u));
+    // The readout's font fits the widest time into the room the labels have (41 pixels).
+    events.rt = &host, events.Resize();
+    events.labels[1] = {0, 300, 1500, 195, "00:00:00", 0, true};
+    events.Show(&events.labels[1]);
+    const Shot shot = host.Take();
+    int left = shot.width, right = 0;
+    for (int i = 0; i < shot.width * shot.height; ++i)
+        if (shot.pixels[i] == 0) left = std::min(left, i % shot.width), right = i % shot.width;
+    EXPECT_TRUE(right - left >= 30 && right - left < 41) << left << " to " << right;
     // The window takes a smaller size too; the monitor is Xvfb's screen.
     host.SetWidth(600), host.SetHeight(450);
     Until([&] { return gtk_widget_get_allocated_width(host.Window()) == 40; });
@@ -227,6 +238,28 @@ TEST(GtkLayer, MarginsOnTheOutputThatHoldsThePlaceAndADragThatFollowsThePointer)
     // Pressed 50 pixels into a surface at 200, which the drag has since moved to 240: the
     // pointer, reported at 90 from 200, is 50 from 240, where the form adds it.
     EXPECT_EQ(gtk::FromCurrentPlace(90, 200, 240), 50);
+}
+
+// At a scale of 2 (GDK_SCALE=2: ctest runs this test alone so) the form is told of twice the
+// pixels, its image is shown as it is, not scaled up, and the cap counts device pixels.
+TEST(GtkScale, AtScaleTwoTheImageShowsAsItIs) {
+    GtkHost host;
+    RecordingEvents events;
+    events.rt = &host;
+    events.onResize = [&] {
+        events.image.Line({150, 300}, {1750, 300}, 0x0000FF, 1), events.Show();
+    };
+    host.Attach(events), host.SetWidth(1800), host.SetHeight(600), host.Show();
+    if (gtk_widget_get_scale_factor(host.Window()) != 2) GTEST_SKIP() << "GDK_SCALE is not 2";
+    const Shot shot = host.Take();
+    int unlike = 0;
+    for (int i = 0; i < shot.width * shot.height; ++i)
+        unlike += shot.pixels[i] != At(events.image, i % shot.width, i / shot.width);
+    EXPECT_EQ(
+        std::tuple(host.ClientArea(), shot.width, unlike, shot.Count(0x0000FF, 0, 40, 240, 41)),
+        std::tuple(DeviceArea{240, 80, 192}, 240, 0, 213));  // 20 to 233.3
+    host.SetWidth(80000);
+    EXPECT_EQ(host.Width(), kMaxSidePixels / 2 * 15.0f);
 }
 
 }  // namespace
