@@ -6,7 +6,8 @@
 #       round, not a window; in front of a window opened after it, behind it once the menu
 #       (by keys) says so; About as a window; a drag saved and shown at the next start, and
 #       saved when sway ends
-#   e2e_wayland.sh kwin ...     a layer surface at the stored place, round
+#   e2e_wayland.sh kwin ...     a layer surface at the stored place, round, in front of a window
+#       or behind it
 #   e2e_wayland.sh weston ...   a plain window: round, stays up, the stored place kept
 set -euo pipefail
 mode=$1 torven=$(realpath "$2") input=$(realpath "$3") shots=$(realpath -m "$4")
@@ -50,12 +51,25 @@ start_clock() {
 }
 ended() { ! kill -0 "$clock" 2>/dev/null; }
 if [ "$mode" = kwin ]; then
+    # At the stored place and round, on kwin's black desktop; in front of a window that covers
+    # the screen, and behind it when "always in front" is off.
     store 'Top=2250\nLeft=3000'
     start_clock
-    wait_for round_at 200 150 '#000000' || fail "not round at 200,150"  # kwin's desktop is black
+    wait_for round_at 200 150 '#000000' || fail "not round at 200,150"
     shot kwin
+    # An orange window over the whole screen (foot fails on kwin's virtual output).
+    started python3 -c 'import gi; gi.require_version("Gtk", "3.0"); from gi.repository import Gtk, Gdk
+css = Gtk.CssProvider(); css.load_from_data(b"window { background: #ff8000; }")
+Gtk.StyleContext.add_provider_for_screen(Gdk.Screen.get_default(), css, 800)
+w = Gtk.Window(); w.maximize(); w.show(); Gtk.main()' 2>/dev/null
+    wait_for round_at 200 150 '#FF8000' || fail "not in front of the window"
     kill "$clock" && wait_for ended || fail "SIGTERM did not end the clock"
     [ "$(stored 'Top|Left')" = "Left=3000 Top=2250 " ] || fail "saved $(stored 'Top|Left')"
+    store 'Top=2250\nLeft=3000\nTemae=False'
+    start_clock
+    sleep 1
+    behind() { shot now && [ "$(pixel now 253 154)" = "#FF8000" ]; }
+    wait_for behind && ! round_at 200 150 '#FF8000' || fail "in front though it should not be"
     echo "ok [$mode]"
     exit 0
 fi
