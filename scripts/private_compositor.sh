@@ -141,7 +141,9 @@ end_compositor() {
         wait "${compositor_pids[i]}" 2>/dev/null || true
     done
     compositor_pids=()
-    [ "$(id -u)" = 0 ] && [ -n "$compositor_user" ] && pkill -u "$compositor_user" 2>/dev/null
+    # What is left of this run (another may run beside it as the same user): each of its
+    # programs names the run's folder.
+    [ -z "$compositor_work" ] || pkill -u "$compositor_user" -f "$compositor_work" || true
     [ -n "$compositor_work" ] && rm -rf "$compositor_work"
     compositor_work=""
 }

@@ -93,7 +93,7 @@ for on in sway weston kwin; do
         [ $on = kwin ] && moved="240 180 " saved="Left=3600 Top=2700 " || moved="$x $y "
         [ "$(place)" = "$moved" ] || fail "dragged from $x,$y to $(place)"
     fi
-    pkill -TERM -u "$compositor_user" -x torven
+    pkill -TERM -u "$compositor_user" -f "$compositor_work/torven"
     gone() { ! window; }
     wait_for gone || fail "the clock did not end"
     sleep 0.5

@@ -29,6 +29,7 @@ started() {  # as_user in the background, with this stdin; $started is its pid
     as_user sh -c 'echo $$ >"$0"; exec "$@"' "$HOME/pid" "$@" <&0 &
     wait_for test -s "$HOME/pid" || fail "$1 did not start"
     started=$(cat "$HOME/pid") && rm "$HOME/pid"
+    compositor_pids+=("$started")  # ended with the compositor
 }
 conf=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf
 store() { as_user sh -c "mkdir -p '${conf%/*}' && printf '[Startup]\n$1\n' >'$conf'"; }
