@@ -217,7 +217,7 @@ void ClockWindow::paintEvent(QPaintEvent* event) {
     if (!events_) return;
     const Image& face = events_->Face();
     if (face.Blank() || face.Width() != qRound(width() * ratio_)) {
-        painter.fillRect(event->rect(), Qt::white);
+        painter.fillRect(event->rect(), ToQColor(kNoFace));
     } else {
         // The form's pixels as they are, no copy, their transparency too.
         const QImage image(reinterpret_cast<const uchar*>(face.Pixels()), face.Width(),
@@ -251,7 +251,10 @@ void ClockWindow::CentreOnScreen(QWidget& dialog) const {
     // Qt would centre it over the small clock, mostly off the screen's corner.
     const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
     dialog.adjustSize();
-    dialog.move(shown->availableGeometry().center() - dialog.rect().center());
+    const QRect area = shown->availableGeometry();
+    const PixelRect at = Centred({area.left(), area.top(), area.right() + 1, area.bottom() + 1},
+                                 dialog.width(), dialog.height());
+    dialog.move(at.left, at.top);
 }
 
 std::optional<Color> ClockWindow::ShowColor() {
