@@ -121,6 +121,29 @@ else
     trap 'kill $clock 2>/dev/null || true' EXIT
 fi
 
+if [ "$desktop" = picom ]; then
+    picom --config /dev/null --backend xrender >/dev/null 2>&1 &  # no shadows, no fading
+    desktop_track $!
+    xlogo -bg '#336699' -fg '#336699' -geometry 400x400+50+50 &
+    desktop_track $!
+    wait_for xdotool search --onlyvisible --name xlogo || fail "no window under the clock"
+    mkdir -p "$XDG_CONFIG_HOME/TORVEN"
+    printf '[Startup]\nTop=1500\nLeft=1500\n' >"$XDG_CONFIG_HOME/TORVEN/TORVEN.conf"
+    start_clock
+    expect_geometry "100,100 107x107"
+    round() {  # its corners the window under it, as picom shows that away from the clock
+        local under
+        under=$(pixel 300 300)
+        for spot in "101 101 $under" "205 101 $under" "101 205 $under" "205 205 $under" \
+            "153 104 #0000FF" "115 152 #FFFFFF"; do
+            read -r x y colour <<<"$spot"
+            [ "$(pixel "$x" "$y")" = "$colour" ] || return 1
+        done
+    }
+    wait_for round || fail "not round under picom"
+    echo "ok [$desktop]"
+    exit 0
+fi
 start_clock
 expect_geometry "8,8 107x107"
 import -window root "$shots/$desktop.png"

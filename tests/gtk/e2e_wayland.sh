@@ -9,6 +9,10 @@
 #   e2e_wayland.sh kwin ...     a layer surface at the stored place, round, in front of a window
 #       or behind it
 #   e2e_wayland.sh weston ...   a plain window: round, stays up, the stored place kept
+#   e2e_wayland.sh xwayland ... the X clock through XWayland on sway, weston and kwin: round;
+#       a drag saved where the compositor carries it out (kwin), the stored place kept where
+#       it refuses it (sway) or places X windows itself (weston, whose XWayland dies of a
+#       scripted pointer: nothing is dragged there)
 set -euo pipefail
 mode=$1 torven=$(realpath "$2") input=$(realpath "$3") shots=$(realpath -m "$4")
 mkdir -p "$shots"
@@ -18,39 +22,78 @@ finish() {
     end_compositor
 }
 trap finish EXIT
-fail() { echo "FAIL [$mode]: $*" >&2; shot "$mode-failed" 2>/dev/null; exit 1; }
+fail() { echo "FAIL [$mode${on:+ $on}]: $*" >&2; shot "$mode-failed" 2>/dev/null; exit 1; }
 wait_for() {  # polls a command for up to ten seconds
     for _ in $(seq 50); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done; return 1
 }
 shot() { screenshot "$shots/$1.png"; }
-start_compositor "$mode" || fail "no $mode"
-work=$compositor_work
 started() {  # as_user in the background, with this stdin; $started is its pid
     as_user sh -c 'echo $$ >"$0"; exec "$@"' "$HOME/pid" "$@" <&0 &
     wait_for test -s "$HOME/pid" || fail "$1 did not start"
     started=$(cat "$HOME/pid") && rm "$HOME/pid"
     compositor_pids+=("$started")  # ended with the compositor
 }
-conf=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf
 store() { as_user sh -c "mkdir -p '${conf%/*}' && printf '[Startup]\n$1\n' >'$conf'"; }
 stored() { sed -n '/^\[Startup\]/,/^$/p' "$conf" | grep -E "^($1)=" | sort | tr '\n' ' '; }
 pixel() { convert "$shots/$1.png" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}'; }
 # The clock of 107 pixels at x y: the four corners of its box show the desktop ($3, by
-# default #336699), the frame ring its top, the face white.
+# default #336699, which weston's shadow around an X window may darken), the frame ring its
+# top, the face white.
 round_at() {
-    local x=$1 y=$2 desktop=${3:-#336699} spot
+    local x=$1 y=$2 desktop=${3:-#336699} spot seen
     shot now 2>/dev/null || return 1
     for spot in "0 0 $desktop" "106 0 $desktop" "0 106 $desktop" "106 106 $desktop" \
         "53 4 #0000FF" "15 52 #FFFFFF"; do
         read -r dx dy colour <<<"$spot"
-        [ "$(pixel now $((x + dx)) $((y + dy)))" = "$colour" ] || return 1
+        seen=$(pixel now $((x + dx)) $((y + dy)))
+        [ "$seen" = "$colour" ] || { [ "$colour" = '#336699' ] && shaded "$seen"; } || return 1
     done
 }
+shaded() {  # #336699 darker: 1:2:3, not black
+    local r=$((0x${1:1:2})) g=$((0x${1:3:2})) b=$((0x${1:5:2}))
+    ((b >= 64 && (3 * r - b) ** 2 <= 400 && (3 * g - 2 * b) ** 2 <= 900))
+}
 start_clock() {
-    started "$torven" 2>>"$work/clock.log"
+    started "$@" "$torven" 2>>"$work/clock.log"
     clock=$started
 }
 ended() { ! kill -0 "$clock" 2>/dev/null; }
+# The clock's box in the screenshot `now`, found by its frame ring, which starts a pixel in
+# (a compositor may show an X window elsewhere than X has it).
+ring() { convert "$shots/now.png" -fill black +opaque '#0000FF' -trim -format '%X %Y' info: |
+    awk '{ print $1 - 1, $2 - 1 }'; }
+
+if [ "$mode" = xwayland ]; then
+    for on in sway weston kwin; do
+        start_compositor $on x11 || fail "no $on"
+        work=$compositor_work conf=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf
+        # kwin's own desktop is black: a window of the others' colour goes under the clock.
+        [ $on != kwin ] || as_user xlogo -bg '#336699' -fg '#336699' -geometry 400x300+100+100 &
+        store 'Top=2250\nLeft=3000'
+        start_clock env TORVEN_PLATFORM=x11
+        window() { as_user xdotool search --onlyvisible --name '^TORVEN$' | head -n1 | grep .; }
+        place() { as_user xwininfo -id "$(window)" | awk '/Absolute upper-left/ { printf "%s ", $4 }'; }
+        wait_for window && sleep 1 || fail "no clock window"
+        shot now && round_at $(ring) || fail "not round"
+        saved="Left=3000 Top=2250 " moved=$(place)
+        if [ $on != weston ]; then
+            read -r x y <<<"$moved"
+            as_user xdotool mousemove $((x + 45)) $((y + 45)) sleep 0.2 mousemove $((x + 50)) \
+                $((y + 50)) mousedown 1 mousemove $((x + 70)) $((y + 65)) mousemove $((x + 90)) \
+                $((y + 80)) sleep 0.3 mouseup 1 sleep 0.5
+            [ $on = sway ] || moved="240 180 " saved="Left=3600 Top=2700 "
+        fi
+        [ "$(place)" = "$moved" ] || fail "dragged to $(place), not $moved"
+        kill "$clock" && wait_for ended || fail "the clock did not end"
+        [ "$(stored 'Top|Left')" = "$saved" ] || fail "saved $(stored 'Top|Left')"
+        end_compositor
+    done
+    echo "ok [$mode]"
+    exit 0
+fi
+
+start_compositor "$mode" || fail "no $mode"
+work=$compositor_work conf=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf
 if [ "$mode" = kwin ]; then
     # At the stored place and round, on kwin's black desktop; in front of a window that covers
     # the screen, and behind it when "always in front" is off.
