@@ -15,31 +15,27 @@
 #include "host_suite.h"
 #include "signal_watcher.h"
 
-// The system calls the clock checks, refused while a test names one here (for chmod, the
-// path it is refused for), as a system out of descriptors or a file system without modes
-// refuses them; otherwise the C library's own.
+// The system calls the clock checks, refused with `error` while a test names them in
+// `refused` (chmod by its path), as a system out of descriptors or a file system without
+// modes refuses them; otherwise the C library's own.
 std::string refused;
 template <typename Call, typename... Args>
-auto Forward(const char* name, Args... args) {
+int Refusable(std::string_view key, const char* name, int error, Args... args) {
+    if (key == refused) return errno = error, -1;
     return reinterpret_cast<Call*>(dlsym(RTLD_NEXT, name))(args...);
 }
-extern "C" int chmod(const char* path, mode_t mode) noexcept {
-    return path == refused ? errno = EPERM, -1 : Forward<decltype(chmod)>("chmod", path, mode);
+extern "C" int chmod(const char* path, mode_t m) noexcept {
+    return Refusable<decltype(chmod)>(path, "chmod", EPERM, path, m);
 }
-extern "C" int timerfd_create(int clock, int flags) noexcept {
-    return refused == "timerfd_create"
-           ? errno = EMFILE,
-             -1 : Forward<decltype(timerfd_create)>("timerfd_create", clock, flags);
+extern "C" int timerfd_create(int c, int f) noexcept {
+    return Refusable<decltype(timerfd_create)>("timerfd_create", "timerfd_create", EMFILE, c, f);
 }
-extern "C" int timerfd_settime(int fd, int flags, const itimerspec* value,
-                               itimerspec* old) noexcept {
-    return refused == "timerfd_settime"
-           ? errno = EINVAL,
-             -1 : Forward<decltype(timerfd_settime)>("timerfd_settime", fd, flags, value, old);
+extern "C" int timerfd_settime(int fd, int f, const itimerspec* v, itimerspec* o) noexcept {
+    return Refusable<decltype(timerfd_settime)>("timerfd_settime", "timerfd_settime", EINVAL, fd, f,
+                                                v, o);
 }
-extern "C" int signalfd(int fd, const sigset_t* mask, int flags) noexcept {
-    return refused == "signalfd"      ? errno = EMFILE,
-                                   -1 : Forward<decltype(signalfd)>("signalfd", fd, mask, flags);
+extern "C" int signalfd(int fd, const sigset_t* mask, int f) noexcept {
+    return Refusable<decltype(signalfd)>("signalfd", "signalfd", EMFILE, fd, mask, f);
 }
 
 namespace torven::testing {
