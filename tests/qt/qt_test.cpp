@@ -409,6 +409,13 @@ TEST(QtCommandLine, ThePresenterFollowsTheAskTheLayerShellAndTheDisplays) {
             std::pair(presenter, probes))
             << asked << wayland << x11 << layerShell;
     }
+    // --help and --version answer and end the program; any other argument is an error.
+    for (const auto& [arg, status] : {std::pair("--help", 0), {"--version", 0}, {"-x", 2}}) {
+        std::array<char*, 3> argv{const_cast<char*>("torven"), const_cast<char*>(arg), nullptr};
+        ::testing::internal::CaptureStdout(), ::testing::internal::CaptureStderr();
+        EXPECT_EQ(qt::HandleCommandLine(2, argv.data()), std::optional(status)) << arg;
+        ::testing::internal::GetCapturedStdout(), ::testing::internal::GetCapturedStderr();
+    }
 }
 
 }  // namespace
