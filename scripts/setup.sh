@@ -10,9 +10,9 @@ packages=(
   cmake ninja-build g++ pkg-config googletest libgtest-dev
   # Linux backend
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxcb1-dev
-  # the Wayland clock (GTK 3, gtk-layer-shell); a Wayland terminal and a JSON reader for its
-  # end-to-end tests (the compositors are below)
-  libgtk-3-dev libgtk-layer-shell-dev libwayland-dev foot jq
+  # the Wayland clock (GTK 3, gtk-layer-shell); a JSON reader for its end-to-end tests (the
+  # compositors are below)
+  libgtk-3-dev libgtk-layer-shell-dev libwayland-dev jq
   # a real X server with window managers, and a person's hands on it
   xvfb xauth openbox i3-wm icewm xdotool x11-utils wmctrl imagemagick
   # Wayland compositors, headless, with XWayland and their screenshots (kwin's over D-Bus);

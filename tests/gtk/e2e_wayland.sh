@@ -62,6 +62,14 @@ ended() { ! kill -0 "$clock" 2>/dev/null; }
 # (a compositor may show an X window elsewhere than X has it).
 ring() { convert "$shots/now.png" -fill black +opaque '#0000FF' -trim -format '%X %Y' info: |
     awk '{ print $1 - 1, $2 - 1 }'; }
+# An orange window over the whole output, opened after the clock; $started is its pid. (A
+# terminal would end at once with the shell of a user who has none.)
+orange_window() {
+    started python3 -c 'import gi; gi.require_version("Gtk", "3.0"); from gi.repository import Gtk, Gdk
+css = Gtk.CssProvider(); css.load_from_data(b"window { background: #ff8000; }")
+Gtk.StyleContext.add_provider_for_screen(Gdk.Screen.get_default(), css, 800)
+w = Gtk.Window(); w.maximize(); w.show(); Gtk.main()' 2>/dev/null
+}
 
 if [ "$mode" = xwayland ]; then
     for on in sway weston kwin; do
@@ -101,11 +109,7 @@ if [ "$mode" = kwin ]; then
     start_clock
     wait_for round_at 200 150 '#000000' || fail "not round at 200,150"
     shot kwin
-    # An orange window over the whole screen (foot fails on kwin's virtual output).
-    started python3 -c 'import gi; gi.require_version("Gtk", "3.0"); from gi.repository import Gtk, Gdk
-css = Gtk.CssProvider(); css.load_from_data(b"window { background: #ff8000; }")
-Gtk.StyleContext.add_provider_for_screen(Gdk.Screen.get_default(), css, 800)
-w = Gtk.Window(); w.maximize(); w.show(); Gtk.main()' 2>/dev/null
+    orange_window
     wait_for round_at 200 150 '#FF8000' || fail "not in front of the window"
     kill "$clock" && wait_for ended || fail "SIGTERM did not end the clock"
     [ "$(stored 'Top|Left')" = "Left=3000 Top=2250 " ] || fail "saved $(stored 'Top|Left')"
@@ -154,15 +158,14 @@ store 'Top=2250\nLeft=3000'
 start_clock
 wait_for round_at 200 150 || fail "not round at 200,150"
 windows | grep -q . && fail "a window in sway's tree: $(windows)"
-# A window opened after it, which sway spreads over the whole output.
-started foot -o colors.background=ff8000 2>/dev/null
-terminal=$started
-wait_for windows || fail "no terminal"
-wait_for round_at 200 150 '#FF8000' || fail "not in front of the terminal"
+orange_window
+window=$started
+wait_for windows || fail "no window"
+wait_for round_at 200 150 '#FF8000' || fail "not in front of the window"
 menu 250 200 108 28  # the first entry: always in front, off
 behind() { shot now && [ "$(pixel now 253 154)" = "#FF8000" ]; }
 wait_for behind || fail "still in front after the menu"
-kill "$terminal"
+kill "$window"
 wait_for round_at 200 150 || fail "not shown again behind no window"
 # About opens as an ordinary window; Return closes it.
 menu 250 200 47
