@@ -14,7 +14,7 @@
 #       it refuses it (sway) or places X windows itself (weston, whose XWayland dies of a
 #       scripted pointer: nothing is dragged there)
 set -euo pipefail
-mode=$1 torven=$(realpath "$2") input=$(realpath "$3") shots=$(realpath -m "$4")
+mode=$1 build_torven=$(realpath "$2") build_input=$(realpath "$3") shots=$(realpath -m "$4")
 mkdir -p "$shots"
 source "$(dirname "$0")/../../scripts/private_compositor.sh"
 finish() {
@@ -22,6 +22,14 @@ finish() {
     end_compositor
 }
 trap finish EXIT
+# The compositor's folder for this run, and the programs copied into it: the compositor's user
+# may not reach the build folder (a checkout in root's home).
+begin() {
+    start_compositor "$@" || fail "no $1"
+    work=$compositor_work conf=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf
+    cp "$build_torven" "${build_torven%/*}/torven-wayland" "$build_input" "$work/"
+    torven=$work/torven input=$work/${build_input##*/}
+}
 fail() { echo "FAIL [$mode${on:+ $on}]: $*" >&2; shot "$mode-failed" 2>/dev/null; exit 1; }
 wait_for() {  # polls a command for up to ten seconds
     for _ in $(seq 50); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done; return 1
@@ -73,8 +81,7 @@ w = Gtk.Window(); w.maximize(); w.show(); Gtk.main()' 2>/dev/null
 
 if [ "$mode" = xwayland ]; then
     for on in sway weston kwin; do
-        start_compositor $on x11 || fail "no $on"
-        work=$compositor_work conf=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf
+        begin $on x11
         # kwin's own desktop is black: a window of the others' colour goes under the clock.
         [ $on != kwin ] || as_user xlogo -bg '#336699' -fg '#336699' -geometry 400x300+100+100 &
         store 'Top=2250\nLeft=3000'
@@ -100,8 +107,7 @@ if [ "$mode" = xwayland ]; then
     exit 0
 fi
 
-start_compositor "$mode" || fail "no $mode"
-work=$compositor_work conf=$XDG_CONFIG_HOME/TORVEN/TORVEN.conf
+begin "$mode"
 if [ "$mode" = kwin ]; then
     # At the stored place and round, on kwin's black desktop; in front of a window that covers
     # the screen, and behind it when "always in front" is off.
