@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "access.h"
 #include "conversions.h"
 #include "form1.h"
-#include "access.h"
 #include "forms_runtime.h"
 #include "host_suite.h"
 #include "module1.h"
