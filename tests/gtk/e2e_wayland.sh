@@ -70,6 +70,7 @@ ended() { ! kill -0 "$clock" 2>/dev/null; }
 # (a compositor may show an X window elsewhere than X has it).
 ring() { convert "$shots/now.png" -fill black +opaque '#0000FF' -trim -format '%X %Y' info: |
     awk '{ print $1 - 1, $2 - 1 }'; }
+found() { shot now && round_at $(ring); }
 # An orange window over the whole output, opened after the clock; $started is its pid. (A
 # terminal would end at once with the shell of a user who has none.)
 orange_window() {
@@ -89,7 +90,7 @@ if [ "$mode" = xwayland ]; then
         window() { as_user xdotool search --onlyvisible --name '^TORVEN$' | head -n1 | grep .; }
         place() { as_user xwininfo -id "$(window)" | awk '/Absolute upper-left/ { printf "%s ", $4 }'; }
         wait_for window && sleep 1 || fail "no clock window"
-        shot now && round_at $(ring) || fail "not round"
+        wait_for found || fail "not round"
         saved="Left=3000 Top=2250 " moved=$(place)
         if [ $on != weston ]; then
             read -r x y <<<"$moved"
@@ -132,13 +133,7 @@ if [ "$mode" = weston ]; then
     store 'Top=2250\nLeft=3000'
     start_clock
     wait_for grep -q "no layer shell" "$work/clock.log" || fail "no word on what weston lacks"
-    # Where weston puts it: the frame ring's box starts a pixel into the window's.
-    for _ in $(seq 50); do
-        shot weston && at=$(convert "$shots/weston.png" -fill black +opaque '#0000FF' -trim 2>/dev/null \
-            -format '%X %Y' info: | awk '{ print $1 - 1, $2 - 1 }') && round_at $at && break
-        at=""; sleep 0.2
-    done
-    [ -n "$at" ] || fail "no round clock on weston"
+    wait_for found || fail "no round clock on weston"  # where weston puts it
     sleep 3
     ended && fail "the clock did not stay up"
     kill "$clock" && wait_for ended || fail "the clock did not end"
