@@ -11,7 +11,7 @@ start_wine_desktop "$build"
 ctest --test-dir "$build" --output-on-failure "$@"
 # The DPI-dependent test again on a 144-DPI screen: Wine reads LogPixels when it starts.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
-wineserver -k
+wineserver -k && start_wine_server
 # The prefix goes back to 96 DPI whatever the run gives, or every later run would fail.
 status=0
 TORVEN_EXPECT_DPI=144 wine "$build/tests/win32/torven_win32_tests.exe" --gtest_filter='Win32Dpi.*' ||
